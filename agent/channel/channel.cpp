@@ -1,0 +1,146 @@
+#include "channel.h"
+
+#include <cstring>
+
+#include "agent_messages.h"
+#include "copy_slots.h"
+
+os_handle agent_window = nullptr;
+
+static os_handle next_viewer = nullptr;
+static int32_t request_block_size = 0;
+static uint32_t request_sequence = 0;
+static os_handle pending_reply = nullptr;
+
+static service_table services = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, presence_reply};
+
+void request_set_services(const service_table& table) {
+  memcpy(services, table, sizeof services);
+}
+
+void channel_reset() {
+  agent_window = nullptr;
+  next_viewer = nullptr;
+  request_block_size = 0;
+  request_sequence = 0;
+  pending_reply = nullptr;
+  service_table defaults = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, presence_reply};
+  request_set_services(defaults);
+}
+
+os_handle channel_next_viewer() { return next_viewer; }
+
+void channel_join(os_handle window) { next_viewer = os_set_clipboard_viewer(window); }
+
+void channel_leave(os_handle window) { os_change_clipboard_chain(window, next_viewer); }
+
+void channel_draw_clipboard(os_handle window, uintptr_t wparam, intptr_t lparam) {
+  if (request_capture(window)) return;  // other viewers never see a request
+  if (next_viewer) os_send_message(next_viewer, msg_draw_clipboard, wparam, lparam);
+}
+
+void channel_chain_changed(os_handle leaving, os_handle following) {
+  if (leaving == next_viewer) {
+    next_viewer = following;
+  } else if (next_viewer) {
+    os_send_message(next_viewer, msg_change_cb_chain, uintptr_t(leaving), intptr_t(following));
+  }
+}
+
+bool request_capture(os_handle window) {
+  bool captured = false;
+  os_open_clipboard(window);
+  os_handle object = os_get_clipboard_data(exchange_format);
+  if (object && os_global_size(object) > smallest_ignored_size) {
+    uint8_t* copy = request_copy(object);
+    if (copy) {
+      if (get_u32(copy + off_magic) != request_magic) {
+        request_release(copy);  // the agent's own replies take this path
+      } else if (os_post_message(window, WM_AGENT_REQUEST, 0, intptr_t(copy))) {
+        captured = true;
+      } else {
+        request_release(copy);  // nobody would ever free it
+      }
+    }
+  }
+  os_close_clipboard();
+  return captured;
+}
+
+uint8_t* request_copy(os_handle object) {
+  uint32_t size = os_global_size(object);
+  os_handle memory = os_global_alloc(size + copy_prefix_size);
+  uint8_t* target = nullptr;
+  auto* source = static_cast<const uint8_t*>(os_global_lock(object));
+  if (source && memory) {
+    auto* area = static_cast<uint8_t*>(os_global_lock(memory));
+    if (area) {
+      target = area + copy_prefix_size;
+      memcpy(target, source, size);
+      slot_set(target, slot_memory, memory);
+    }
+  }
+  if (source) os_global_unlock(object);
+  if (!target && memory) os_global_free(memory);
+  return target;
+}
+
+uint32_t request_size(uint8_t* block) {
+  return os_global_size(slot_get(block, slot_memory)) - copy_prefix_size;
+}
+
+void request_release(uint8_t* block) {
+  if (!block) return;
+  os_handle memory = slot_get(block, slot_memory);
+  if (memory) {
+    os_global_unlock(memory);
+    os_global_free(memory);
+  }
+}
+
+void request_dispatch(uint8_t* block) {
+  if (!block) return;
+  request_block_size = get_s16(block + off_block_size);
+  request_sequence = get_u32(block + off_sequence);
+  int16_t code = get_s16(block + off_code);
+  uint32_t index = uint32_t(int32_t(code) - 1);
+  service_fn service = index < uint32_t(service_table_size) ? services[index] : nullptr;
+  if (service) service(block, request_size(block));
+  if (code == code_print && service) return;  // the print job owns its copy now
+  request_release(block);
+}
+
+uint8_t* reply_begin(uint32_t payload_size, uint16_t code) {
+  pending_reply = nullptr;
+  if (payload_size > max_reply_payload) return nullptr;
+  uint32_t size = reply_size(payload_size, request_block_size);
+  os_handle memory = os_global_alloc(size);
+  if (!memory) return nullptr;
+  auto* block = static_cast<uint8_t*>(os_global_lock(memory));
+  if (!block) {
+    os_global_free(memory);
+    return nullptr;
+  }
+  encode_reply_header(block, uint16_t(size), request_sequence, code);
+  pending_reply = memory;
+  return block + header_size;
+}
+
+void reply_publish() {
+  os_handle reply = pending_reply;
+  if (!reply) return;
+  pending_reply = nullptr;  // one publication per reply, whatever happens
+  os_global_unlock(reply);
+  bool taken = false;
+  if (os_open_clipboard(agent_window)) {
+    os_empty_clipboard();
+    taken = os_set_clipboard_data(exchange_format, reply);
+    os_close_clipboard();
+  }
+  if (!taken) os_global_free(reply);  // the clipboard did not take it
+}
+
+void presence_reply(uint8_t*, uint32_t) {
+  reply_begin(0, reply_presence);
+  reply_publish();
+}

@@ -1,0 +1,1 @@
+// Replaced when this subsystem's core lands.

@@ -1,0 +1,3 @@
+file(REMOVE_RECURSE
+  "liborv_channel_core.a"
+)

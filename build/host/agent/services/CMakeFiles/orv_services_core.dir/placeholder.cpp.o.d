@@ -1,0 +1,2 @@
+agent/services/CMakeFiles/orv_services_core.dir/placeholder.cpp.o: \
+ /work/main/agent/services/placeholder.cpp /usr/include/stdc-predef.h

@@ -1,0 +1,3 @@
+file(REMOVE_RECURSE
+  "liborv_shell_core.a"
+)

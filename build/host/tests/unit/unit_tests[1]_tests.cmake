@@ -1,0 +1,1 @@
+set(  unit_tests_TESTS)

@@ -1,0 +1,11 @@
+# Compile options shared by the host and the Windows builds.
+set(CMAKE_CXX_STANDARD 20)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+add_compile_options(-Wall -Wextra -Werror)
+if(WIN32)
+  # Plain Win32 programs: ANSI calls, no exceptions or RTTI, runtimes linked in.
+  add_compile_options(-fno-exceptions -fno-rtti)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0400 WINVER=0x0400 _WIN32_IE=0x0400)
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
