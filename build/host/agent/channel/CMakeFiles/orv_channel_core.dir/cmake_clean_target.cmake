@@ -1,3 +1,0 @@
-file(REMOVE_RECURSE
-  "liborv_channel_core.a"
-)

@@ -1,3 +1,0 @@
-file(REMOVE_RECURSE
-  "liborv_print_core.a"
-)
