@@ -9,6 +9,7 @@ class startup_os {
  public:
   virtual void stop_running_agent(const char* class_name) = 0;
   virtual bool window_of_class_exists(const char* class_name) = 0;
+  virtual void record_instance() = 0;
   virtual void set_normal_priority() = 0;
   virtual void register_window_class(const char* class_name) = 0;
   virtual os_handle create_agent_window(const char* class_name) = 0;

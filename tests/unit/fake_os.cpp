@@ -11,6 +11,7 @@ void fake_reset() {
 }
 
 os_handle fake_put_clipboard(const std::vector<uint8_t>& bytes) {
+  os_empty_clipboard();  // as the writer's EmptyClipboard would
   os_handle h = reinterpret_cast<os_handle>(next_handle += 0x10);
   fake.blocks[h] = bytes;
   fake.clipboard[10] = h;

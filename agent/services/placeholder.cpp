@@ -1,1 +1,0 @@
-// Replaced when this subsystem's core lands.

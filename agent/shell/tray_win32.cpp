@@ -1,0 +1,63 @@
+// The tray icon and its menu.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "agent/channel/agent_messages.h"
+#include "agent/shell/resource_ids.h"
+#include "agent/shell/shell_win32.h"
+
+// The original, Windows 95 layout of NOTIFYICONDATAA (88 bytes in a 32-bit
+// build); every shell since accepts it.
+static void tray_data(NOTIFYICONDATAA& data, HWND window) {
+  ZeroMemory(&data, sizeof data);
+  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data.hWnd = window;
+  data.uID = 1;
+}
+
+void tray_add(HWND window, const char* tip) {
+  NOTIFYICONDATAA data;
+  tray_data(data, window);
+  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data.uCallbackMessage = WM_AGENT_TRAY;
+  data.hIcon = HICON(LoadImageA(agent_instance, MAKEINTRESOURCEA(IDI_AGENT), IMAGE_ICON,
+                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                LR_DEFAULTCOLOR));
+  lstrcpynA(data.szTip, tip, sizeof data.szTip);
+  Shell_NotifyIconA(NIM_ADD, &data);
+}
+
+void tray_remove(HWND window) {
+  NOTIFYICONDATAA data;
+  tray_data(data, window);
+  Shell_NotifyIconA(NIM_DELETE, &data);
+}
+
+static void show_tray_menu(HWND window) {
+  POINT cursor;
+  GetCursorPos(&cursor);
+  HMENU menu = LoadMenuA(agent_instance, MAKEINTRESOURCEA(IDM_TRAY));
+  HMENU popup = GetSubMenu(menu, 0);
+  // Without the foreground the menu would not close when clicked away.
+  SetForegroundWindow(window);
+  int command = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0,
+                               window, nullptr);
+  if (command == IDM_ABOUT) {
+    show_about(window);
+  } else if (command == IDM_QUIT) {
+    DestroyWindow(window);
+  }
+  PostMessageA(window, WM_NULL, 0, 0);
+  DestroyMenu(menu);
+}
+
+void tray_callback(HWND window, LPARAM mouse_message) {
+  switch (mouse_message) {
+    case WM_LBUTTONDBLCLK:
+      show_about(window);
+      break;
+    case WM_RBUTTONUP:
+      show_tray_menu(window);
+      break;
+  }
+}

@@ -1,0 +1,64 @@
+#!/usr/bin/env python3
+"""The demo: the agent on a private desktop, driven by orvprobe as the
+console editor would drive it. Prints each request and its reply."""
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
+from winenv import Desktop  # noqa: E402
+
+CODES = {1: "printer list", 2: "printers", 3: "spool name", 4: "spool name", 5: "print",
+         6: "print accepted", 7: "presence check", 8: "present", 9: "file-open dialog",
+         10: "dialog shown", 11: "dialog result", 12: "dialog result", 13: "help",
+         14: "help opened", 99: "refused"}
+
+
+def show(title, result):
+    print(f"\n== {title}")
+    print(f"   request: code {result['code']} ({CODES.get(result['code'], '?')}), "
+          f"sequence {result['sequence']:#x}")
+    reply = result.get("reply")
+    if reply is None:
+        print("   reply:   none; the clipboard still holds the request")
+        return
+    print(f"   reply:   code {reply['code']} ({CODES.get(reply['code'], '?')}), "
+          f"sequence {reply['sequence']:#x}, block {reply['size']} bytes, "
+          f"header {reply['header_hex']}, answered in {result['elapsed_ms']:.1f} ms")
+    if "decoded" in reply:
+        print(f"   payload: {reply['decoded']}")
+
+
+def main():
+    desktop = Desktop()
+    print(f"Starting a private desktop: Xvfb, a Wine prefix ({desktop.arch}) under {desktop.prefix}")
+    desktop.start()
+    agent = None
+    try:
+        agent = desktop.start_program(desktop.exe("agent"))
+        for _ in range(100):
+            if desktop.probe("presence", "--timeout", "500")[0] == 0:
+                break
+            time.sleep(0.2)
+        print("OrvAgent is running:", desktop.probe("presence")[2].strip())
+        show("Presence check", desktop.send("--code", 7, "--sequence", 0x1001))
+        show("Presence check with block_size 64 (the reply must differ: 96 bytes)",
+             desktop.send("--code", 7, "--sequence", 0x1002, "--block-size", 64))
+        show("A code the agent has no service for (2): no reply",
+             desktop.send("--code", 2, "--sequence", 0x1003, "--timeout", 700))
+        show("An object of 32 bytes is no request: no reply",
+             desktop.send("--code", 7, "--sequence", 0x1004, "--size", 32, "--timeout", 700))
+        code, objects, _ = desktop.probe("batch", "--count", 200)
+        s = objects[-1]
+        print(f"\n== 200 presence checks in a row: {s['answered']} answered, {s['lost']} lost, "
+              f"p50 {s['p50_ms']:.2f} ms, p99 {s['p99_ms']:.2f} ms")
+    finally:
+        if agent and agent.poll() is None:
+            desktop.probe("message", "--class", "Orvik Windows Agent", "--msg", 2, "--post")
+            print(f"\nOrvAgent ended with exit code {agent.wait(timeout=15)}")
+        desktop.stop()
+        print("Everything the demo started has stopped.")
+
+
+if __name__ == "__main__":
+    main()

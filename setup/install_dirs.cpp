@@ -1,0 +1,109 @@
+#include "setup/install_dirs.h"
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "setup/path_text.h"
+#include "setup/windows_settings.h"
+
+char windows_dir[dir_capacity];
+char system_dir[dir_capacity];
+char editor_dir[dir_capacity];
+char agent_dir[dir_capacity];
+
+namespace {
+
+char path_copy[path_copy_capacity];
+
+constexpr char command_subdirectory[] = "\\command";
+constexpr size_t command_subdirectory_length = sizeof command_subdirectory - 1;
+
+// A directory that does not fit its buffer is dropped rather than cut.
+void read_directory(uint32_t (*read)(char*, uint32_t), char* out) {
+  uint32_t length = read(out, dir_capacity);
+  out[length < dir_capacity ? length : 0] = '\0';
+}
+
+// PATH goes into the fixed copy when it fits; a longer one is read whole
+// into memory of the size the first read asked for. Returns the text to cut
+// (writable), empty when PATH is missing or cannot be read.
+char* read_path(std::unique_ptr<char[]>& long_path) {
+  uint32_t length = read_environment_variable("PATH", path_copy, path_copy_capacity);
+  if (length < path_copy_capacity) {
+    path_copy[length] = '\0';
+    return path_copy;
+  }
+  path_copy[0] = '\0';
+  long_path.reset(new (std::nothrow) char[length]);
+  if (!long_path) return path_copy;
+  uint32_t again = read_environment_variable("PATH", long_path.get(), length);
+  if (again >= length) return path_copy;  // grew in between: treat as no PATH
+  long_path[again] = '\0';
+  return long_path.get();
+}
+
+void take_entry(const char* entry, size_t length) {
+  memcpy(editor_dir, entry, length);
+  editor_dir[length] = '\0';
+}
+
+}  // namespace
+
+void consider_path_entry(const char* entry) {
+  while (*entry == ' ') ++entry;
+  size_t length = strlen(entry);
+  if (length > 0) {
+    while (length > 0 && entry[length - 1] == ' ') --length;
+    if (length > 0 && entry[length - 1] == '\\') --length;
+  }
+
+  size_t windows_length = strlen(windows_dir);
+  if (windows_length == 0) return;  // nothing lies under an unknown Windows directory
+  if (length <= windows_length) return;
+  if (!same_text_ignoring_case(entry, windows_dir, windows_length)) return;  // plain prefix
+  size_t system_length = strlen(system_dir);
+  if (system_length <= length && same_text_ignoring_case(entry, system_dir, system_length)) return;
+  if (length >= dir_capacity) return;  // passed over: a cut entry would name another directory
+
+  if (editor_dir[0] == '\0') {
+    take_entry(entry, length);
+    return;
+  }
+  if (length == windows_length + command_subdirectory_length &&
+      same_text_ignoring_case(entry + windows_length, command_subdirectory,
+                              command_subdirectory_length)) {
+    take_entry(entry, length);
+  }
+}
+
+const char* find_editor_dir() {
+  windows_dir[0] = system_dir[0] = editor_dir[0] = path_copy[0] = '\0';
+  read_directory(read_windows_directory, windows_dir);
+  read_directory(read_system_directory, system_dir);
+
+  std::unique_ptr<char[]> long_path;
+  char* piece = read_path(long_path);
+  for (;;) {
+    char* end = strchr(piece, ';');
+    if (end) *end = '\0';
+    consider_path_entry(piece);
+    if (!end) break;
+    piece = end + 1;
+  }
+
+  if (editor_dir[0] == '\0') copy_text(editor_dir, dir_capacity, windows_dir);
+  return editor_dir;
+}
+
+const char* find_agent_dir() {
+  agent_dir[0] = '\0';
+  if (windows_dir[0] != '\0' && windows_dir[1] == ':') {
+    agent_dir[0] = windows_dir[0];
+    agent_dir[1] = ':';
+    agent_dir[2] = '\0';
+    append_text(agent_dir, dir_capacity, "\\Program Files\\Orvik");
+  }
+  return agent_dir;
+}

@@ -1,0 +1,26 @@
+// Where the installer puts things: the editor directory (the Windows
+// directory's "\command" if PATH names it, else the first PATH entry under
+// the Windows directory but not under the system directory, else the
+// Windows directory) and the agent directory ("X:\Program Files\Orvik" on
+// the Windows directory's drive). Nothing is cached: each find_editor_dir
+// reads the settings again; find_agent_dir derives from the windows_dir
+// that the last find_editor_dir left.
+#pragma once
+#include <cstddef>
+
+constexpr size_t dir_capacity = 256;        // terminator included
+constexpr size_t path_copy_capacity = 1024;  // PATH values that fit need no allocation
+
+extern char windows_dir[dir_capacity];
+extern char system_dir[dir_capacity];
+extern char editor_dir[dir_capacity];
+extern char agent_dir[dir_capacity];
+
+// Returns editor_dir; empty only when the Windows directory cannot be read.
+const char* find_editor_dir();
+
+// Tests one PATH entry and may replace editor_dir.
+void consider_path_entry(const char* entry);
+
+// Returns agent_dir; empty when windows_dir has no drive letter.
+const char* find_agent_dir();

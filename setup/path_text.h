@@ -1,0 +1,19 @@
+// Bounded text helpers for the installer's fixed-size path buffers. A text
+// that does not fit is refused whole: a cut path would name another file.
+#pragma once
+#include <cstddef>
+
+// True when the first `count` characters of a and b are equal, ASCII letters
+// compared without regard to case.
+bool same_text_ignoring_case(const char* a, const char* b, size_t count);
+
+// Copies text into out; false (out left empty) when it does not fit.
+bool copy_text(char* out, size_t capacity, const char* text);
+
+// Appends text to the text already in out; false (out unchanged) when the
+// whole would not fit.
+bool append_text(char* out, size_t capacity, const char* text);
+
+// out := directory followed by tail (which starts with its own backslash).
+// False, out empty, when the directory is empty or the path does not fit.
+bool directory_file(char* out, size_t capacity, const char* directory, const char* tail);

@@ -1,0 +1,223 @@
+"""A private Windows desktop for the end-to-end tests: an Xvfb display, a
+Wine prefix of its own, and helpers that start the real programs and drive
+them with orvprobe.
+
+The programs are 32-bit Windows programs. Where this machine's kernel can
+run 32-bit code, they run as built, in a 32-bit prefix. Where it cannot
+(some virtual machines turn 32-bit execution off), Wine cannot run them at
+all, so the same sources built for 64-bit Windows run in a 64-bit prefix
+instead; ORV_WINE_ARCH=win32|win64 forces the choice.
+"""
+import json
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+BUILD = Path(os.environ.get("ORV_BUILD", ROOT / "build"))
+ARTIFACTS = BUILD / "artifacts"
+
+
+def can_run_32bit():
+    """True when the kernel executes 32-bit x86 programs (Wine's 32-bit loader)."""
+    loader = Path("/usr/lib/wine/wine")
+    if not loader.exists():
+        return False
+    try:
+        r = subprocess.run([str(loader), "--version"], capture_output=True, timeout=30)
+    except OSError:  # ENOEXEC: no 32-bit execution here
+        return False
+    return r.returncode == 0
+
+
+def wine_arch():
+    forced = os.environ.get("ORV_WINE_ARCH")
+    if forced in ("win32", "win64"):
+        return forced
+    return "win32" if can_run_32bit() else "win64"
+
+
+class Desktop:
+    """Xvfb, a Wine prefix and the programs under test, for one test run."""
+
+    def __init__(self, arch=None):
+        self.arch = arch or wine_arch()
+        self.bin = BUILD / self.arch
+        self.prefix = BUILD / "e2e" / ("prefix-" + self.arch)
+        self.wine = "/usr/lib/wine/wine" if self.arch == "win32" else "/usr/lib/wine/wine64"
+        self.xvfb = None
+        self.display = None
+        self.env = None
+
+    # -- lifetime -------------------------------------------------------
+    def start(self):
+        r, w = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(w), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+            pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(w)
+        number = b""
+        while not number.endswith(b"\n"):
+            chunk = os.read(r, 16)
+            if not chunk:
+                raise RuntimeError("Xvfb did not start")
+            number += chunk
+        os.close(r)
+        self.display = ":" + number.decode().strip()
+        self.env = dict(os.environ)
+        self.env.update({
+            "DISPLAY": self.display,
+            "WINEPREFIX": str(self.prefix),
+            "WINEARCH": self.arch,
+            "WINEDEBUG": "-all",
+            "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
+        })
+        fresh = not (self.prefix / "system.reg").exists()
+        if fresh:
+            self.prefix.parent.mkdir(parents=True, exist_ok=True)
+            subprocess.run([self.wine, "wineboot", "-i"], env=self.env, check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=180)
+            # Wine draws the window captions itself: no window manager runs.
+            self.reg_add(r"HKCU\Software\Wine\X11 Driver", "Managed", "N")
+            if self.arch == "win32":
+                self.reg_add(r"HKCU\Software\Wine", "Version", "win98")
+        else:
+            subprocess.run([self.wine, "wineboot"], env=self.env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=180)
+        return self
+
+    def stop(self):
+        if self.env:
+            subprocess.run(["wineserver", "-k"], env=self.env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=60)
+            subprocess.run(["wineserver", "-w"], env=self.env, timeout=60)
+        if self.xvfb:
+            self.xvfb.terminate()
+            self.xvfb.wait(timeout=10)
+
+    # -- programs -------------------------------------------------------
+    def exe(self, name):
+        paths = {
+            "agent": self.bin / "edition1" / "OrvAgent.exe",
+            "agent2": self.bin / "edition2" / "OrvAgent.exe",
+            "orvprobe": self.bin / "tools" / "orvprobe" / "orvprobe.exe",
+            "setup": self.bin / "setup" / "OrvSetup.exe",
+            "echo_two_step": self.bin / "bench" / "echo" / "echo_two_step.exe",
+            "echo_inline": self.bin / "bench" / "echo" / "echo_inline.exe",
+        }
+        return paths[name]
+
+    def reg_add(self, key, name, value, kind="REG_SZ"):
+        subprocess.run([self.wine, "reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f"],
+                       env=self.env, check=True, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60)
+
+    # Output goes to files, never pipes: Wine's own helper processes (the
+    # server, explorer) may inherit a pipe and hold it open long after the
+    # program itself has ended.
+    def start_program(self, path, *args, cwd=None, env=None):
+        return subprocess.Popen([self.wine, str(path), *map(str, args)], env=env or self.env,
+                                cwd=cwd, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL)
+
+    def probe(self, *args, timeout=60):
+        """Runs orvprobe once; returns (exit code, JSON objects it printed, text)."""
+        with tempfile.TemporaryFile("w+") as out:
+            r = subprocess.run([self.wine, str(self.exe("orvprobe")), *map(str, args)],
+                               env=self.env, stdin=subprocess.DEVNULL, stdout=out,
+                               stderr=subprocess.DEVNULL, timeout=timeout)
+            out.seek(0)
+            text = out.read()
+        return r.returncode, parse_lines(text), text
+
+    def send(self, *args, **kw):
+        """One request; returns orvprobe's JSON result (reply is None when none came)."""
+        code, objects, text = self.probe("send", *args, **kw)
+        assert objects, "orvprobe printed nothing: " + text
+        return objects[-1]
+
+    def start_probe(self, *args):
+        """A long-running orvprobe (watch, window); its JSON lines are read with ProbeStream.
+        It is told to stop through a file, so that it leaves the viewer chain in order."""
+        stamp = time.time_ns()
+        stop_file = BUILD / "e2e" / f"probe-{stamp}.stop"
+        out_path = BUILD / "e2e" / f"probe-{stamp}.out"
+        with open(out_path, "a") as out:
+            process = subprocess.Popen(
+                [self.wine, str(self.exe("orvprobe")), *map(str, args),
+                 "--stop-file", self.windows_path(stop_file)],
+                env=self.env, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL)
+        return ProbeStream(process, stop_file, out_path)
+
+    def screenshot(self, name):
+        ARTIFACTS.mkdir(parents=True, exist_ok=True)
+        path = ARTIFACTS / name
+        subprocess.run(["import", "-display", self.display, "-window", "root", str(path)],
+                       check=True, timeout=60)
+        return path
+
+    def windows_path(self, path):
+        """The Windows name of a Unix path (Wine maps / to Z:)."""
+        return "Z:" + str(path).replace("/", "\\")
+
+
+def parse_lines(text):
+    objects = []
+    for line in text.splitlines():
+        line = line.strip()
+        if line.startswith("{"):
+            objects.append(json.loads(line))
+    return objects
+
+
+class ProbeStream:
+    """Reads the JSON lines of a running orvprobe as they come."""
+
+    def __init__(self, process, stop_file, out_path):
+        self.process = process
+        self.stop_file = stop_file
+        self.out_path = out_path
+        self.seen = []
+
+    def poll(self):
+        text = self.out_path.read_text()
+        complete = text[:text.rfind("\n") + 1]
+        self.seen = parse_lines(complete)
+        return self.seen
+
+    def wait_for(self, predicate, timeout=10.0):
+        end = time.time() + timeout
+        while time.time() < end:
+            for obj in self.poll():
+                if predicate(obj):
+                    return obj
+            time.sleep(0.05)
+        return None
+
+    def settle(self, seconds=0.5):
+        time.sleep(seconds)
+        return self.poll()
+
+    def stop(self):
+        self.stop_file.touch()
+        try:
+            self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.send_signal(signal.SIGKILL)
+            self.process.wait(timeout=10)
+        self.stop_file.unlink(missing_ok=True)
+        seen = self.poll()
+        self.out_path.unlink(missing_ok=True)
+        return seen
+
+
+def memory_kib(pid):
+    """Anonymous resident memory of a process, read from outside it."""
+    for line in Path(f"/proc/{pid}/status").read_text().splitlines():
+        if line.startswith("RssAnon:"):
+            return int(line.split()[1])
+    raise RuntimeError("no RssAnon for " + str(pid))

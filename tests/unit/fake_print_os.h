@@ -1,0 +1,42 @@
+// A recording fake of the printing platform: files by path, printer device
+// contexts, the printer enumeration and the spool naming environment.
+#pragma once
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "agent/channel/channel_os.h"
+
+struct fake_open_file {
+  std::string path;
+  size_t position = 0;
+};
+
+struct fake_printer {
+  std::string name;
+  uint32_t attributes;
+};
+
+struct fake_print_os_state {
+  std::map<std::string, std::string> files;  // path -> content
+  std::set<std::string> printers_with_dc;    // printer names a DC can be made for
+  std::map<os_handle, fake_open_file> open_files;
+  std::map<os_handle, std::string> open_dcs;  // dc -> printer name
+  std::vector<std::string> log;               // "open X", "close X", "delete X", "dc X", "delete dc X"
+
+  std::vector<fake_printer> printers;
+  std::string default_device;  // the profile's "name,driver,port"
+
+  std::map<std::string, std::string> environment;
+  std::set<std::string> directories;  // exist, besides the files
+  std::set<std::string> denied;       // paths whose test is denied access
+  std::string denied_prefix;          // and every path beginning with this, when set
+  std::set<uint8_t> lead_bytes;
+  std::vector<std::string> tested;    // paths given to the existence test
+};
+
+extern fake_print_os_state print_fake;
+
+void fake_print_os_reset();

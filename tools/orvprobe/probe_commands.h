@@ -1,0 +1,18 @@
+// The commands of orvprobe; each returns the process exit code.
+#pragma once
+#include "tools/orvprobe/probe_args.h"
+
+int cmd_send(const probe_args& args);
+int cmd_presence(const probe_args& args);
+int cmd_batch(const probe_args& args);
+int cmd_watch(const probe_args& args);
+int cmd_window(const probe_args& args);
+int cmd_message(const probe_args& args);
+int cmd_window_info(const probe_args& args);
+int cmd_wait_window(const probe_args& args);
+
+// Exit codes shared by the commands.
+constexpr int exit_ok = 0;
+constexpr int exit_no_reply = 1;
+constexpr int exit_usage = 2;
+constexpr int exit_failed = 3;

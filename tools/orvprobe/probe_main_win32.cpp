@@ -1,0 +1,85 @@
+// orvprobe: plays the console editor's side of the clipboard protocol, so
+// that a running agent can be checked by hand and driven by the tests.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "tools/orvprobe/probe_commands.h"
+
+static const char help_text[] =
+    "orvprobe - talks to the Orvik Windows agent through the clipboard, as the\n"
+    "console editor does, and prints what comes back.\n"
+    "\n"
+    "For users:\n"
+    "  orvprobe presence [--timeout MS]\n"
+    "      Says in one line whether an agent answers a presence check.\n"
+    "\n"
+    "Requests (each prints one JSON line: the reply's header fields, size and\n"
+    "payload, decoded where the code is known; or \"reply\": null and what the\n"
+    "clipboard holds when no reply came):\n"
+    "  orvprobe send [--code N] [--sequence N] [--block-size N] [--size N]\n"
+    "                [--magic N] [--hex OFF:HEX]... [--str OFF:TEXT]... [--timeout MS]\n"
+    "      Writes one request block under clipboard format 10. --size sets the\n"
+    "      clipboard object's size (it may cut the header: 32 bytes and less are\n"
+    "      allowed); OFF counts from the payload (block offset 26); --str adds a\n"
+    "      NUL. Numbers may be decimal or 0x-hex. Defaults: code 7, sequence 1,\n"
+    "      block_size 0, object size max(64, what the payload needs).\n"
+    "\n"
+    "Load and timing:\n"
+    "  orvprobe batch [--count N] [--first-sequence N] [--mark K]\n"
+    "                 [--resume-file PATH] [--timeout MS]\n"
+    "      N presence checks in a row with rising sequence, each timed from the\n"
+    "      write to the reply. Prints {\"event\":\"mark\"} after K requests and the\n"
+    "      p50, p99 and lost count at the end. With --resume-file it waits at the\n"
+    "      mark until PATH.mark exists and at the end until PATH.end exists, so\n"
+    "      that the caller can read the agent's memory at those points.\n"
+    "\n"
+    "For the tests:\n"
+    "  orvprobe watch [--seconds N] [--stop-file PATH] [--no-forward]\n"
+    "      Joins the clipboard viewer chain and prints each notification that\n"
+    "      reaches it (draw_clipboard with the format-10 block, change_cb_chain).\n"
+    "  orvprobe window [--class C] [--title T] [--show visible|hidden|minimized]\n"
+    "                  [--seconds N] [--stop-file PATH]\n"
+    "      Owns a top-level window (default class \"tty\", title \"MS-DOS Prompt -\n"
+    "      ORVIK\": the console editor's window) and prints the messages it gets.\n"
+    "      A posted WM_DESTROY is reported and otherwise ignored. Both end after\n"
+    "      N seconds (default 30 and 60) or as soon as PATH exists.\n"
+    "  orvprobe window-info (--hwnd H | [--class C] [--title T])\n"
+    "  orvprobe wait-window (--hwnd H | [--class C] [--title T]) [--timeout MS]\n"
+    "      Prints a window with its owner, style and child controls (text, id,\n"
+    "      check state, combo box selection); wait-window waits until it is shown.\n"
+    "  orvprobe message (--hwnd H | [--class C] [--title T]) [--child-id ID]\n"
+    "                   --msg M [--wparam W] [--lparam L | --text TEXT] [--post]\n"
+    "      Sends (or posts) a message to a window or one of its controls.\n"
+    "\n"
+    "Exit codes: 0 answered/done, 1 no reply or window not found, 2 usage,\n"
+    "3 the clipboard or a window could not be used.\n";
+
+struct command {
+  const char* name;
+  int (*run)(const probe_args&);
+};
+
+static const command commands[] = {
+    {"send", cmd_send},           {"presence", cmd_presence},
+    {"batch", cmd_batch},         {"watch", cmd_watch},
+    {"window", cmd_window},       {"window-info", cmd_window_info},
+    {"wait-window", cmd_wait_window}, {"message", cmd_message},
+};
+
+int main(int argc, char** argv) {
+  probe_args args = parse_probe_args(argc, argv, {"help", "post", "no-forward", "insert"});
+  if (args.command.empty() || args.command == "help" || args.has("help")) {
+    fputs(help_text, stdout);
+    return args.command.empty() && !args.has("help") ? exit_usage : exit_ok;
+  }
+  if (!args.error.empty()) {
+    fprintf(stderr, "orvprobe: %s\n", args.error.c_str());
+    return exit_usage;
+  }
+  for (const command& c : commands)
+    if (args.command == c.name) return c.run(args);
+  fprintf(stderr, "orvprobe: unknown command \"%s\"; see orvprobe --help\n", args.command.c_str());
+  return exit_usage;
+}
