@@ -8,6 +8,9 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
 from winenv import Desktop  # noqa: E402
 
+import demo_desktop  # noqa: E402
+import demo_print  # noqa: E402
+
 CODES = {1: "printer list", 2: "printers", 3: "spool name", 4: "spool name", 5: "print",
          6: "print accepted", 7: "presence check", 8: "present", 9: "file-open dialog",
          10: "dialog shown", 11: "dialog result", 12: "dialog result", 13: "help",
@@ -34,7 +37,10 @@ def main():
     print(f"Starting a private desktop: Xvfb, a Wine prefix ({desktop.arch}) under {desktop.prefix}")
     desktop.start()
     agent = None
+    print_server = None
     try:
+        # The print server comes first: the agent learns of it at its start.
+        print_server = demo_print.start(desktop)
         agent = desktop.start_program(desktop.exe("agent"))
         for _ in range(100):
             if desktop.probe("presence", "--timeout", "500")[0] == 0:
@@ -52,11 +58,15 @@ def main():
         s = objects[-1]
         print(f"\n== 200 presence checks in a row: {s['answered']} answered, {s['lost']} lost, "
               f"p50 {s['p50_ms']:.2f} ms, p99 {s['p99_ms']:.2f} ms")
+        demo_print.show(desktop, print_server, show)
+        demo_desktop.show(desktop, show)
     finally:
         if agent and agent.poll() is None:
             desktop.probe("message", "--class", "Orvik Windows Agent", "--msg", 2, "--post")
             print(f"\nOrvAgent ended with exit code {agent.wait(timeout=15)}")
         desktop.stop()
+        if print_server:
+            print_server.stop()
         print("Everything the demo started has stopped.")
 
 

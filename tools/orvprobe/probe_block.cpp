@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "agent/channel/exchange_block.h"
+#include "agent/print/print_request_format.h"
+#include "agent/services/dialog_format.h"
 #include "tools/orvprobe/probe_args.h"
 #include "tools/orvprobe/probe_json.h"
 
@@ -28,8 +30,37 @@ static std::string decode_string_reply(const uint8_t* payload, uint32_t size) {
   return json_object().field("path", text).text();
 }
 
+static std::string decode_printers(const uint8_t* payload, uint32_t size) {
+  printer_list_reply list;
+  if (!printer_list_decode(payload, size, list)) return json_object().field("error", "malformed").text();
+  std::string names = "[";
+  for (unsigned i = 0; i < list.printer_count && i < max_listed_printers; i++) {
+    if (i) names += ",";
+    names += json_string(list.names[i]);
+  }
+  return json_object()
+      .field("printer_count", int64_t(list.printer_count))
+      .field("default_printer", int64_t(list.default_printer))
+      .raw("names", names + "]")
+      .text();
+}
+
+static std::string decode_dialog(const uint8_t* payload, uint32_t size) {
+  dialog_result result;
+  if (!decode_dialog_result(payload, size, result)) return json_object().field("error", "malformed").text();
+  json_object out;
+  out.field("dialog_state", int64_t(result.state));
+  if (result.state == DLG_CHOSEN)
+    out.field("dir_length", int64_t(result.dir_length)).field("chosen_path", result.chosen_path);
+  return out.text();
+}
+
 std::string decode_reply_payload(uint16_t code, const uint8_t* payload, uint32_t size) {
   switch (code) {
+    case reply_printer_list:
+      return decode_printers(payload, size);
+    case reply_dialog_result:
+      return decode_dialog(payload, size);
     case reply_spool_name:
       return decode_string_reply(payload, size);
     default:

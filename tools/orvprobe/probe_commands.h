@@ -10,6 +10,13 @@ int cmd_window(const probe_args& args);
 int cmd_message(const probe_args& args);
 int cmd_window_info(const probe_args& args);
 int cmd_wait_window(const probe_args& args);
+int cmd_printers(const probe_args& args);
+int cmd_spool_name(const probe_args& args);
+int cmd_print(const probe_args& args);
+int cmd_printer_metrics(const probe_args& args);
+int cmd_open_dialog(const probe_args& args);
+int cmd_dialog_result(const probe_args& args);
+int cmd_open_help(const probe_args& args);
 
 // Exit codes shared by the commands.
 constexpr int exit_ok = 0;

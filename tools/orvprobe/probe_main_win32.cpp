@@ -26,6 +26,22 @@ static const char help_text[] =
     "      NUL. Numbers may be decimal or 0x-hex. Defaults: code 7, sequence 1,\n"
     "      block_size 0, object size max(64, what the payload needs).\n"
     "\n"
+    "The editor's services (a readable line, and the reply as a JSON line):\n"
+    "  orvprobe printers            the printers, the default one marked\n"
+    "  orvprobe spool-name          a fresh spool file name\n"
+    "  orvprobe print FILE --printer NAME [--title TITLE] [--direct]\n"
+    "      Like the editor: asks for a spool name, copies FILE there and asks\n"
+    "      for it to be printed (the agent deletes the spool file afterwards).\n"
+    "      --direct names FILE itself in the print request instead.\n"
+    "  orvprobe printer-metrics NAME\n"
+    "      HORZRES, VERTRES and the font height (tmHeight) of the printer's\n"
+    "      device context: what the agent's page layout works with.\n"
+    "  orvprobe open-dialog [--text TEXT] [--path PATH] [--insert]\n"
+    "      Asks for the file-open dialog over the console window whose title\n"
+    "      contains TEXT, starting at PATH; --insert titles it \"Insert File:\".\n"
+    "  orvprobe dialog-result       how the dialog ended, and the chosen file\n"
+    "  orvprobe open-help           asks the agent to open its help file\n"
+    "\n"
     "Load and timing:\n"
     "  orvprobe batch [--count N] [--first-sequence N] [--mark K]\n"
     "                 [--resume-file PATH] [--timeout MS]\n"
@@ -66,10 +82,14 @@ static const command commands[] = {
     {"batch", cmd_batch},         {"watch", cmd_watch},
     {"window", cmd_window},       {"window-info", cmd_window_info},
     {"wait-window", cmd_wait_window}, {"message", cmd_message},
+    {"printers", cmd_printers},   {"spool-name", cmd_spool_name},
+    {"print", cmd_print},         {"printer-metrics", cmd_printer_metrics},
+    {"open-dialog", cmd_open_dialog}, {"dialog-result", cmd_dialog_result},
+    {"open-help", cmd_open_help},
 };
 
 int main(int argc, char** argv) {
-  probe_args args = parse_probe_args(argc, argv, {"help", "post", "no-forward", "insert"});
+  probe_args args = parse_probe_args(argc, argv, {"help", "post", "no-forward", "insert", "direct"});
   if (args.command.empty() || args.command == "help" || args.has("help")) {
     fputs(help_text, stdout);
     return args.command.empty() && !args.has("help") ? exit_usage : exit_ok;

@@ -10,7 +10,7 @@
 #include "tools/orvprobe/probe_exchange_win32.h"
 #include "tools/orvprobe/probe_json.h"
 
-static DWORD timeout_of(const probe_args& args, DWORD fallback) {
+DWORD timeout_of(const probe_args& args, DWORD fallback) {
   int64_t ms;
   return args.number("timeout", ms) && ms >= 0 ? DWORD(ms) : fallback;
 }
@@ -56,8 +56,8 @@ static bool request_from_args(const probe_args& args, request_spec& spec, std::s
 }
 
 // Sends one request and prints the outcome as one JSON line.
-static int exchange_and_report(probe_channel& channel, const request_spec& spec, DWORD timeout,
-                               std::string* reply_json = nullptr) {
+int exchange_and_report(probe_channel& channel, const request_spec& spec, DWORD timeout,
+                        std::string* reply_json) {
   std::vector<uint8_t> block = build_request(spec);
   LARGE_INTEGER sent;
   QueryPerformanceCounter(&sent);
@@ -73,9 +73,7 @@ static int exchange_and_report(probe_channel& channel, const request_spec& spec,
     if (reply_json) *reply_json = reply;
     out.raw("reply", reply).field("elapsed_ms", probe_ms_between(sent, channel.reply_time));
   } else {
-    std::string held = probe_clipboard_json(channel.window);
-    std::vector<uint8_t> now;
-    out.null("reply").raw("clipboard", held);
+    out.null("reply").raw("clipboard", probe_clipboard_json(channel.window));
   }
   printf("%s\n", out.text().c_str());
   fflush(stdout);
