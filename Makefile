@@ -43,16 +43,16 @@ unit: host asan
 	cd $(BUILD)/asan && ctest --output-on-failure -j$(JOBS)
 
 e2e: windows
-	cd tests/e2e && ORV_BUILD=$(CURDIR)/$(BUILD) $(PYTEST) -q -rs
+	cd tests/e2e && ORV_BUILD=$(abspath $(BUILD)) $(PYTEST) -q -rs
 
 test: unit e2e
 
 demo: windows
-	ORV_BUILD=$(CURDIR)/$(BUILD) /usr/bin/python3 scripts/demo.py
+	ORV_BUILD=$(abspath $(BUILD)) /usr/bin/python3 scripts/demo.py
 
 bench: host windows
 	$(BUILD)/host/bench/layout_bench 2>/dev/null || true
-	ORV_BUILD=$(CURDIR)/$(BUILD) /usr/bin/python3 bench/presence_bench.py
+	ORV_BUILD=$(abspath $(BUILD)) /usr/bin/python3 bench/presence_bench.py
 
 dist: win32
 	setup/make_dist.sh $(BUILD)/win32 $(BUILD)/dist/orvik-windows.zip

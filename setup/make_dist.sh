@@ -66,6 +66,7 @@ Open an MS-DOS Prompt and run:
 It reports whether an agent answered.
 TEXT
 
+mkdir -p "$(dirname "$output")"
 rm -f "$output"
 (cd "$stage" && zip -q -X "$output" OrvSetup.exe ORVAGENT.EXE orvprobe.exe README.TXT)
 echo "make_dist: wrote $output"

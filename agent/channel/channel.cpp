@@ -121,6 +121,9 @@ uint8_t* reply_begin(uint32_t payload_size, uint16_t code) {
     os_global_free(memory);
     return nullptr;
   }
+  // Cleared, so that no leftover memory of the agent goes out through the
+  // clipboard, where every program can read it.
+  memset(block, 0, size);
   encode_reply_header(block, uint16_t(size), request_sequence, code);
   pending_reply = memory;
   return block + header_size;

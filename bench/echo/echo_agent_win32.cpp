@@ -40,7 +40,9 @@ static void answer(HWND window, const uint8_t request[26]) {
   p[12] = 8;
   p[13] = 0;
   GlobalUnlock(memory);
-  OpenClipboard(window);
+  // Inside the notification the requester may still be reading the
+  // clipboard; wait for it rather than lose the reply.
+  for (int tries = 0; !OpenClipboard(window) && tries < 200; tries++) Sleep(1);
   EmptyClipboard();
   SetClipboardData(10, memory);
   CloseClipboard();

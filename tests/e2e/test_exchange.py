@@ -8,7 +8,7 @@ from replies import assert_no_reply, assert_reply
 pytestmark = pytest.mark.shared_agent
 
 
-def request_hex(code, sequence=1, block_size=64, size=64):
+def request_hex(code, sequence=1, block_size=0, size=64):
     block = struct.pack("<IHhIh", 0x88776655, 0, block_size, sequence, code)
     return (block + bytes(max(0, size - len(block))))[:size].hex()
 

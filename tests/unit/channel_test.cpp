@@ -62,6 +62,8 @@ TEST_F(Channel, AnswersAPresenceCheckWithASizedReply) {
   EXPECT_EQ(get_u32(&reply[8]), 0xFFFFFFFFu);
   EXPECT_EQ(get_u16(&reply[12]), reply_presence);
   EXPECT_EQ(leaked(), 0u) << "the private copy is released";
+  EXPECT_EQ(std::vector<uint8_t>(reply.begin() + 14, reply.end()), std::vector<uint8_t>(96 - 14, 0))
+      << "nothing of the agent's memory goes out in the unwritten bytes";
 }
 
 TEST_F(Channel, CapturesOnlyObjectsLargerThan32BytesWithTheRequestMagic) {

@@ -55,6 +55,8 @@ static const char help_text[] =
     "  orvprobe watch [--seconds N] [--stop-file PATH] [--no-forward]\n"
     "      Joins the clipboard viewer chain and prints each notification that\n"
     "      reaches it (draw_clipboard with the format-10 block, change_cb_chain).\n"
+    "      Its events and those of `window` carry t_ms, the performance counter\n"
+    "      in milliseconds: one clock for all programs of the Wine prefix.\n"
     "  orvprobe window [--class C] [--title T] [--show visible|hidden|minimized]\n"
     "                  [--seconds N] [--stop-file PATH]\n"
     "      Owns a top-level window (default class \"tty\", title \"MS-DOS Prompt -\n"
@@ -68,6 +70,12 @@ static const char help_text[] =
     "  orvprobe message (--hwnd H | [--class C] [--title T]) [--child-id ID]\n"
     "                   --msg M [--wparam W] [--lparam L | --text TEXT] [--post]\n"
     "      Sends (or posts) a message to a window or one of its controls.\n"
+    "  orvprobe run \"COMMAND LINE\" [--program FILE] [--cwd DIR] [--wait MS]\n"
+    "      Starts a program with CreateProcessA and this command line as it\n"
+    "      stands, unquoted names included (--program names the file, so that\n"
+    "      the line reaches it unchanged); prints its process id.\n"
+    "  orvprobe command-line        prints its own command line, argv[0] and\n"
+    "      module path, to show what a program started so sees.\n"
     "\n"
     "Exit codes: 0 answered/done, 1 no reply or window not found, 2 usage,\n"
     "3 the clipboard or a window could not be used.\n";
@@ -85,10 +93,15 @@ static const command commands[] = {
     {"printers", cmd_printers},   {"spool-name", cmd_spool_name},
     {"print", cmd_print},         {"printer-metrics", cmd_printer_metrics},
     {"open-dialog", cmd_open_dialog}, {"dialog-result", cmd_dialog_result},
-    {"open-help", cmd_open_help},
+    {"open-help", cmd_open_help}, {"run", cmd_run},
+    {"command-line", cmd_command_line},
 };
 
 int main(int argc, char** argv) {
+  // A program path with blanks and no quotes arrives cut into several
+  // arguments; command-line is found wherever the cut leaves it.
+  for (int i = 1; i < argc; i++)
+    if (strcmp(argv[i], "command-line") == 0) return cmd_command_line(probe_args{});
   probe_args args = parse_probe_args(argc, argv, {"help", "post", "no-forward", "insert", "direct"});
   if (args.command.empty() || args.command == "help" || args.has("help")) {
     fputs(help_text, stdout);

@@ -25,8 +25,11 @@ static bool is_noise(UINT m) {
 
 static LRESULT CALLBACK stand_in_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (!is_noise(message)) {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
     printf("%s\n", json_object()
                        .field("event", "message")
+                       .field("t_ms", probe_ms_between(LARGE_INTEGER{}, now))
                        .field("msg", int64_t(message))
                        .field("wparam", int64_t(wparam))
                        .field("lparam", int64_t(lparam))
@@ -97,9 +100,36 @@ static std::string rect_json(const RECT& r) {
   return text;
 }
 
+// GetWindowTextA does not ask a control of another process for its text, and
+// Wine hands a cross-process CB_GETLBTEXT sent as ANSI back unconverted; so
+// both are asked for in UTF-16 and converted here.
+static std::string ansi_of(const wchar_t* text) {
+  char out[512] = "";
+  WideCharToMultiByte(CP_ACP, 0, text, -1, out, sizeof out, nullptr, nullptr);
+  out[sizeof out - 1] = 0;
+  return out;
+}
+
+static std::string text_of(HWND window) {
+  wchar_t text[512] = L"";
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXT, 512, LPARAM(text), SMTO_ABORTIFHUNG, 2000, &length))
+    return "";
+  text[511] = 0;
+  return ansi_of(text);
+}
+
+static std::string combo_item_of(HWND combo, LRESULT index) {
+  wchar_t item[512] = L"";
+  if (SendMessageW(combo, CB_GETLBTEXTLEN, index, 0) >= 512) return "";
+  SendMessageW(combo, CB_GETLBTEXT, index, LPARAM(item));
+  item[511] = 0;
+  return ansi_of(item);
+}
+
 static std::string window_json(HWND window, bool with_children) {
-  char text[512] = "", class_name[128] = "";
-  GetWindowTextA(window, text, sizeof text);
+  char class_name[128] = "";
+  std::string text = text_of(window);
   GetClassNameA(window, class_name, sizeof class_name);
   RECT r{};
   GetWindowRect(window, &r);
@@ -120,10 +150,8 @@ static std::string window_json(HWND window, bool with_children) {
     out.field("checked", int64_t(SendMessageA(window, BM_GETCHECK, 0, 0)));
   if (lstrcmpiA(class_name, "ComboBox") == 0) {
     LRESULT selected = SendMessageA(window, CB_GETCURSEL, 0, 0);
-    char item[256] = "";
-    if (selected >= 0 && SendMessageA(window, CB_GETLBTEXTLEN, selected, 0) < LRESULT(sizeof item))
-      SendMessageA(window, CB_GETLBTEXT, selected, LPARAM(item));
-    out.field("selected", int64_t(selected)).field("selected_text", item);
+    out.field("selected", int64_t(selected))
+        .field("selected_text", selected >= 0 ? combo_item_of(window, selected) : std::string());
   }
   if (with_children) {
     std::string children = "[";
