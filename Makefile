@@ -50,8 +50,10 @@ test: unit e2e
 demo: windows
 	ORV_BUILD=$(abspath $(BUILD)) /usr/bin/python3 scripts/demo.py
 
-bench: host windows
-	$(BUILD)/host/bench/layout_bench 2>/dev/null || true
+bench: deps windows
+	cmake -S . -B $(BUILD)/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build $(BUILD)/bench -j$(JOBS) --target layout_bench
+	$(BUILD)/bench/bench/layout_bench
 	ORV_BUILD=$(abspath $(BUILD)) /usr/bin/python3 bench/presence_bench.py
 
 dist: win32
