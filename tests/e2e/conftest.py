@@ -10,12 +10,20 @@ CLASS_SECOND = "Quorvane Windows Agent"
 WM_DESTROY = 0x0002
 
 
+RAN = []
+
+
 @pytest.fixture(scope="session")
 def desktop():
     d = Desktop().start()
-    print(f"\nend-to-end desktop: {d.arch} programs from {d.bin}, display {d.display}")
+    RAN.append(f"end-to-end desktop: {d.arch} programs from {d.bin} under {d.wine}")
     yield d
     d.stop()
+
+
+def pytest_terminal_summary(terminalreporter):
+    for line in RAN:
+        terminalreporter.write_line(line)
 
 
 def end_all_programs(d):

@@ -134,9 +134,9 @@ class Setup:
     def click(self, *controls):
         """Clicks as a user does: the box toggles and tells the dialog."""
         for control in controls:
-            code, _, _ = self.desktop.probe("message", "--title", DIALOG_TITLE, "--child-id", control,
-                                            "--msg", BM_CLICK)
-            assert code == 0
+            code, _, text = self.desktop.probe("message", "--title", DIALOG_TITLE, "--child-id",
+                                               control, "--msg", BM_CLICK)
+            assert code == 0, f"box {control} not found to click: {text}"
 
     def ok(self, timeout=30):
         """Presses OK and answers the message boxes of the install; returns

@@ -188,7 +188,13 @@ int cmd_wait_window(const probe_args& args) {
 }
 
 int cmd_message(const probe_args& args) {
-  HWND window = target_window(args);
+  // The window is looked for a little while: one that a test has just seen
+  // may be between two states of the desktop's window list.
+  HWND window = nullptr;
+  for (int tries = 0; tries < 20 && !window; tries++) {
+    if (tries) Sleep(100);
+    window = target_window(args);
+  }
   int64_t id;
   if (window && args.number("child-id", id)) window = GetDlgItem(window, int(id));
   int64_t message = 0, wparam = 0, lparam = 0;
