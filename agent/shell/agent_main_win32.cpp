@@ -10,6 +10,8 @@
 
 HINSTANCE agent_instance = nullptr;
 
+static_assert(sizeof(void*) != 4 || sizeof(WNDCLASSEXA) == 48, "Windows 95 class record");
+
 namespace {
 
 class win32_startup final : public startup_os {

@@ -11,18 +11,18 @@
 
 void install_services() {
   static const service_table table = {
-      printer_list,    // 1 printer list
-      nullptr,         // 2
-      spool_name_request,  // 3 spool name
-      nullptr,         // 4
-      print_request,   // 5 print request
-      nullptr,         // 6
-      presence_reply,  // 7 presence check
-      nullptr,         // 8
+      printer_list,                  // 1 printer list
+      nullptr,                       // 2
+      spool_name_request,            // 3 spool name
+      nullptr,                       // 4
+      print_request,                 // 5 print request
+      nullptr,                       // 6
+      presence_reply,                // 7 presence check
+      nullptr,                       // 8
       handle_file_dialog_request,    // 9 file-open dialog
-      nullptr,         // 10
+      nullptr,                       // 10
       handle_dialog_result_request,  // 11 dialog result
-      nullptr,         // 12
+      nullptr,                       // 12
       handle_help_request,           // 13 help
   };
   request_set_services(table);

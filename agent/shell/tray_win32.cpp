@@ -8,6 +8,7 @@
 
 // The original, Windows 95 layout of NOTIFYICONDATAA (88 bytes in a 32-bit
 // build); every shell since accepts it.
+static_assert(sizeof(void*) != 4 || NOTIFYICONDATAA_V1_SIZE == 88, "Windows 95 tray record");
 static void tray_data(NOTIFYICONDATAA& data, HWND window) {
   ZeroMemory(&data, sizeof data);
   data.cbSize = NOTIFYICONDATAA_V1_SIZE;
