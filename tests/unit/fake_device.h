@@ -1,5 +1,5 @@
-// A recording printer device: every device call is logged as an event, and
-// the fit count follows a fixed character width unless a test overrides it.
+// A recording printer device: every call is logged as an event; the fit
+// count follows a fixed character width unless fixed_fit overrides it.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -18,18 +18,14 @@ struct device_event {
 };
 
 struct fake_device_state {
-  int32_t font_height = 25;
-  int32_t width = 110 + 100 * 10;  // 100 characters of width 10 after the margins
-  int32_t height = 1000;
-  int32_t char_width = 10;
+  int32_t font_height = 25, width = 110 + 10 * 1000, height = 1000;  // 1000 characters of width 10
   int32_t fixed_fit = -2;  // >= -1: the fit count every measurement returns
   int fit_calls = 0;
-  std::vector<device_event> events;
+  std::vector<device_event> events = {};
 };
 
 extern fake_device_state device;
 
 void fake_device_reset();
-// The drawn lines in order, and the events of one kind.
 std::vector<std::string> drawn_lines();
 int count_events(device_event_kind kind);

@@ -6,23 +6,9 @@
 
 fake_install_settings_state fake_settings;
 
-void fake_settings_set(const std::string& windows, const std::string& system) {
-  fake_settings = fake_install_settings_state{};
-  fake_settings.windows_directory = windows;
-  fake_settings.system_directory = system;
-}
-
-void fake_settings_set(const std::string& windows, const std::string& system,
-                       const std::string& path) {
-  fake_settings_set(windows, system);
-  fake_settings.has_path = true;
-  fake_settings.path = path;
-}
-
 namespace {
 
 uint32_t answer(const std::string& value, char* buffer, uint32_t size) {
-  if (value.empty()) return 0;
   if (value.size() + 1 > size) {
     memset(buffer, 'X', size);  // no terminator: the caller must not use it
     return static_cast<uint32_t>(value.size() + 1);
@@ -42,7 +28,7 @@ uint32_t read_system_directory(char* buffer, uint32_t size) {
 }
 
 uint32_t read_environment_variable(const char* name, char* buffer, uint32_t size) {
-  if (std::string(name) != "PATH" || !fake_settings.has_path) return 0;
+  if (std::string(name) != "PATH" || !fake_settings.path) return 0;
   ++fake_settings.path_reads;
-  return answer(fake_settings.path, buffer, size);
+  return answer(*fake_settings.path, buffer, size);
 }

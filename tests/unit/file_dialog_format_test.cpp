@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "agent/services/dialog_format.h"
@@ -12,24 +13,25 @@ namespace {
 
 using bytes = std::vector<uint8_t>;
 
-bytes text_bytes(const char* s) { return bytes(s, s + strlen(s)); }
-
-// open_mode 1, byte 1, "ORVIK1" padded to 16 bytes, then the path and NUL.
-bytes literal_request() {
-  bytes b = {0x01, 0x00, 'O', 'R', 'V', 'I', 'K', '1', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-  bytes path = text_bytes("C:\\DOCS\\NOTE.TXT");
-  b.insert(b.end(), path.begin(), path.end());
-  b.push_back(0);
+bytes cat(std::initializer_list<bytes> parts) {
+  bytes b;
+  for (const bytes& p : parts) b.insert(b.end(), p.begin(), p.end());
   return b;
 }
+bytes txt(const std::string& s) { return bytes(s.begin(), s.end()); }
 
-TEST(DialogFormat, EncodesRequestNineAsTheTableLaysItOut) {
+TEST(DialogFormat, RequestNine) {
+  // open_mode 1, byte 1, "ORVIK1" padded to 16 bytes, then the path and NUL.
+  bytes literal = cat({{0x01, 0x00}, txt("ORVIK1"), bytes(10, 0), txt("C:\\DOCS\\NOTE.TXT"), {0}});
   uint8_t out[300];
   memset(out, 0xEE, sizeof out);
   uint32_t size = encode_dialog_request(1, "ORVIK1", "C:\\DOCS\\NOTE.TXT", out, sizeof out);
-  bytes expected = literal_request();
-  ASSERT_EQ(size, expected.size());
-  EXPECT_EQ(bytes(out, out + size), expected);
+  EXPECT_EQ(bytes(out, out + size), literal);
+  dialog_request r;
+  decode_dialog_request(literal.data(), uint32_t(literal.size()), r);
+  EXPECT_EQ(r.open_mode, 1);
+  EXPECT_STREQ(r.window_text, "ORVIK1");
+  EXPECT_STREQ(r.initial_path, "C:\\DOCS\\NOTE.TXT");
 
   // Limits of the fields: 15 characters of text, 255 of path, room in out.
   EXPECT_EQ(encode_dialog_request(0, "0123456789ABCDE", "", out, sizeof out), 19u);
@@ -42,83 +44,46 @@ TEST(DialogFormat, EncodesRequestNineAsTheTableLaysItOut) {
   EXPECT_EQ(encode_dialog_request(0, "", "ab", out, 21), 21u);
 }
 
-TEST(DialogFormat, DecodesRequestNine) {
-  bytes b = literal_request();
-  dialog_request r;
-  decode_dialog_request(b.data(), uint32_t(b.size()), r);
-  EXPECT_EQ(r.open_mode, 1);
-  EXPECT_STREQ(r.window_text, "ORVIK1");
-  EXPECT_STREQ(r.initial_path, "C:\\DOCS\\NOTE.TXT");
-}
-
 TEST(DialogFormat, UnterminatedOrShortRequestFieldsStayInsideTheBlock) {
-  // A window text filling all 16 bytes keeps 15 and does not run into the path.
-  bytes b = {0x00, 0x00};
-  bytes text = text_bytes("ABCDEFGHIJKLMNOP");
-  b.insert(b.end(), text.begin(), text.end());
-  bytes path = text_bytes("X:\\Y");
-  b.insert(b.end(), path.begin(), path.end());  // and no NUL before the end
-  dialog_request r;
-  decode_dialog_request(b.data(), uint32_t(b.size()), r);
-  EXPECT_EQ(r.open_mode, 0);
-  EXPECT_STREQ(r.window_text, "ABCDEFGHIJKLMNO");
-  EXPECT_STREQ(r.initial_path, "X:\\Y");
-
-  // A path of 300 characters is cut to 255.
-  bytes long_one(18, 0);
-  long_one.insert(long_one.end(), 300, 'q');
-  long_one.push_back(0);
-  decode_dialog_request(long_one.data(), uint32_t(long_one.size()), r);
-  EXPECT_EQ(strlen(r.initial_path), 255u);
-
-  // A block that ends inside the window text: what is there, and no path.
-  bytes cut = {0x05, 0x00, 'A', 'B'};
-  decode_dialog_request(cut.data(), uint32_t(cut.size()), r);
-  EXPECT_EQ(r.open_mode, 5);
-  EXPECT_STREQ(r.window_text, "AB");
-  EXPECT_STREQ(r.initial_path, "");
-
-  decode_dialog_request(cut.data(), 0, r);
-  EXPECT_EQ(r.open_mode, 0);
-  EXPECT_STREQ(r.window_text, "");
-  EXPECT_STREQ(r.initial_path, "");
+  // A text filling its 16 bytes keeps 15; a path without a NUL ends with the block.
+  const std::tuple<bytes, uint32_t, int, std::string, std::string> rows[] = {
+      {cat({{0x00, 0x00}, txt("ABCDEFGHIJKLMNOP"), txt("X:\\Y")}), 22, 0, "ABCDEFGHIJKLMNO", "X:\\Y"},
+      {cat({bytes(18, 0), bytes(300, 'q'), {0}}), 319, 0, "", std::string(255, 'q')},
+      {{0x05, 0x00, 'A', 'B'}, 4, 5, "AB", ""},  // ends inside the text
+      {{0x05, 0x00, 'A', 'B'}, 0, 0, "", ""},
+  };
+  for (const auto& [block, size, open_mode, window_text, initial_path] : rows) {
+    dialog_request got;
+    memset(&got, 0x7F, sizeof got);
+    decode_dialog_request(block.data(), size, got);
+    EXPECT_EQ(got.open_mode, open_mode) << size;
+    EXPECT_EQ(got.window_text, window_text) << size;
+    EXPECT_EQ(got.initial_path, initial_path) << size;
+  }
 }
 
-TEST(DialogFormat, EncodesReplyTwelve) {
-  dialog_result chosen{DLG_CHOSEN, 11, {}};
-  strcpy(chosen.chosen_path, "C:\\MYDOCU~1\\Quarterly report.txt");
+TEST(DialogFormat, ReplyTwelve) {
+  dialog_result chosen{DLG_CHOSEN, 11, "C:\\MYDOCU~1\\Quarterly report.txt"};
   ASSERT_EQ(dialog_result_size(chosen), 64u);
   bytes area(64, 0xEE);
   encode_dialog_result(chosen, area.data());
-  bytes expected = {0x02, 0x0B};
-  expected.insert(expected.end(), 16, 0xEE);  // bytes 2-17 are not written
-  bytes path = text_bytes("C:\\MYDOCU~1\\Quarterly report.txt");
-  expected.insert(expected.end(), path.begin(), path.end());
-  expected.push_back(0);
-  expected.insert(expected.end(), 64 - expected.size(), 0xEE);
-  EXPECT_EQ(area, expected);
+  // Bytes 2-17 are not written.
+  EXPECT_EQ(area, cat({{0x02, 0x0B}, bytes(16, 0xEE), txt("C:\\MYDOCU~1\\Quarterly report.txt"), {0},
+                       bytes(13, 0xEE)}));
 
   dialog_result pending{DLG_PENDING, 0, {}};
   EXPECT_EQ(dialog_result_size(pending), 0u);
   bytes one(4, 0xEE);
   encode_dialog_result(pending, one.data());
   EXPECT_EQ(one, (bytes{0x01, 0xEE, 0xEE, 0xEE}));
-}
 
-TEST(DialogFormat, DecodesReplyTwelve) {
-  bytes b = {0x02, 0x02};
-  b.insert(b.end(), 16, 0x00);
-  bytes path = text_bytes("C:\\Read me.txt");
-  b.insert(b.end(), path.begin(), path.end());
-  b.push_back(0);
+  bytes b = cat({{0x02, 0x02}, bytes(16, 0), txt("C:\\Read me.txt"), {0}});
   dialog_result r;
   ASSERT_TRUE(decode_dialog_result(b.data(), uint32_t(b.size()), r));
   EXPECT_EQ(r.state, DLG_CHOSEN);
   EXPECT_EQ(r.dir_length, 2);
   EXPECT_STREQ(r.chosen_path, "C:\\Read me.txt");
-
-  b.pop_back();  // the path loses its NUL
-  EXPECT_FALSE(decode_dialog_result(b.data(), uint32_t(b.size()), r));
+  EXPECT_FALSE(decode_dialog_result(b.data(), uint32_t(b.size() - 1), r));  // the path loses its NUL
 
   bytes none = {0x03, 0x77};
   ASSERT_TRUE(decode_dialog_result(none.data(), uint32_t(none.size()), r));

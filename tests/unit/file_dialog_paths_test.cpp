@@ -6,28 +6,17 @@
 
 namespace {
 
-class DialogPaths : public ::testing::Test {
- protected:
-  void SetUp() override { fake_desktop_reset(); }
-  std::string dir(const char* path) {
-    char out[dialog_buffer_size];
-    memset(out, 'Z', sizeof out);
-    initial_directory(path, out);
-    return out;
-  }
-  std::string name(const char* path) {
-    char out[dialog_buffer_size];
-    initial_file_name(path, out);
-    return out;
-  }
-};
+std::string dir(const std::string& path) {
+  char out[dialog_buffer_size];
+  memset(out, 'Z', sizeof out);
+  initial_directory(path.c_str(), out);
+  return out;
+}
 
-TEST_F(DialogPaths, InitialDirectoryAndFileName) {
-  struct row {
-    const char* path;
-    const char* directory;
-    const char* file;
-  } rows[] = {
+TEST(DialogPaths, InitialDirectoryAndFileName) {
+  fake_desktop_reset();
+  std::string deep = std::string(300, 'd') + "\\" + std::string(300, 'n');
+  const std::tuple<std::string, std::string, std::string> rows[] = {
       {"C:\\DOCS\\NOTE.TXT", "C:\\DOCS", "NOTE.TXT"},
       {"C:\\NOTE.TXT", "C:", "NOTE.TXT"},
       {"C:\\DOCS\\", "C:\\DOCS", ""},
@@ -35,53 +24,47 @@ TEST_F(DialogPaths, InitialDirectoryAndFileName) {
       {"D:NOTE.TXT", "C:\\", "NOTE.TXT"},
       {"", "C:\\", ""},
       {"\\NOTE.TXT", "", "NOTE.TXT"},
+      {deep, std::string(255, 'd'), std::string(255, 'n')},  // cut to the buffers
   };
-  for (const row& r : rows) {
-    EXPECT_EQ(dir(r.path), r.directory) << r.path;
-    EXPECT_EQ(name(r.path), r.file) << r.path;
+  for (const auto& [path, directory, file] : rows) {
+    char name[dialog_buffer_size];
+    initial_file_name(path.c_str(), name);
+    EXPECT_EQ(dir(path), directory) << path;
+    EXPECT_EQ(name, file) << path;
   }
 }
 
-TEST_F(DialogPaths, WindowsDirectoryVariants) {
-  fake_desk.windows_dir = "\\\\SERVER\\WINDOWS";  // on the network: the dialog chooses
-  EXPECT_EQ(dir("NOTE.TXT"), "");
-  fake_desk.windows_dir = "E:\\WIN98";
-  EXPECT_EQ(dir("NOTE.TXT"), "E:\\");
-  fake_desk.windows_dir = "E:";  // a drive but no root to keep
-  EXPECT_EQ(dir("NOTE.TXT"), "");
-  fake_desk.windows_dir_result = 0;
-  fake_desk.windows_dir = "";  // the call fails: returns 0
-  EXPECT_EQ(dir("NOTE.TXT"), "c:\\");
-  fake_desk.windows_dir_result = 400;  // would need a larger buffer
-  EXPECT_EQ(dir("NOTE.TXT"), "c:\\");
+TEST(DialogPaths, WithoutADirectoryTheWindowsDriveRootIsUsed) {
+  const std::pair<std::string, std::string> rows[] = {
+      {"\\\\SERVER\\WINDOWS", ""},      // on the network: the dialog chooses
+      {"E:\\WIN98", "E:\\"},
+      {"E:", ""},                       // a drive but no root to keep
+      {"", "c:\\"},                     // the call fails
+      {std::string(300, 'w'), "c:\\"},  // it would need a larger buffer
+  };
+  for (const auto& [windows_dir, directory] : rows) {
+    fake_desktop_reset();
+    fake_desk.windows_dir = windows_dir;
+    EXPECT_EQ(dir("NOTE.TXT"), directory) << windows_dir;
+  }
 }
 
-TEST_F(DialogPaths, LongPathsAreCutToTheBuffers) {
-  std::string deep = std::string(300, 'd') + "\\" + std::string(300, 'n');
-  EXPECT_EQ(dir(deep.c_str()).size(), 255u);
-  EXPECT_EQ(name(deep.c_str()), std::string(255, 'n'));
-}
-
-TEST_F(DialogPaths, ComposedPath) {
-  char out[384];
-  EXPECT_EQ(compose_chosen_path("C:\\My Documents\\Quarterly report.txt", "C:\\MYDOCU~1\\QUARTE~1.TXT", out,
-                                sizeof out),
-            11);
-  EXPECT_STREQ(out, "C:\\MYDOCU~1\\Quarterly report.txt");
-  EXPECT_EQ(strlen(out), 32u);
-
-  EXPECT_EQ(compose_chosen_path("C:\\Read me.txt", "C:\\README~1.TXT", out, sizeof out), 2);
-  EXPECT_STREQ(out, "C:\\Read me.txt");
-  EXPECT_EQ(out[2], '\\');  // dir_length is the index of that backslash
-
-  // A short directory that already ends with a backslash gets no second one.
-  EXPECT_EQ(compose_chosen_path("\\\\S\\\\a long name.txt", "\\\\S\\\\ALONGN~1.TXT", out, sizeof out), 4);
-  EXPECT_STREQ(out, "\\\\S\\a long name.txt");
-
-  // No directory in the short form, or no room: nothing composed.
-  EXPECT_EQ(compose_chosen_path("C:\\x.txt", "X.TXT", out, sizeof out), -1);
-  EXPECT_EQ(compose_chosen_path("C:\\abc.txt", "C:\\ABC.TXT", out, 10), -1);
-  EXPECT_EQ(compose_chosen_path("C:\\abc.txt", "C:\\ABC.TXT", out, 11), 2);
+TEST(DialogPaths, ComposedPath) {
+  const std::tuple<const char*, const char*, uint32_t, int, const char*> rows[] = {
+      {"C:\\My Documents\\Quarterly report.txt", "C:\\MYDOCU~1\\QUARTE~1.TXT", 384, 11,
+       "C:\\MYDOCU~1\\Quarterly report.txt"},
+      {"C:\\Read me.txt", "C:\\README~1.TXT", 384, 2, "C:\\Read me.txt"},
+      // A short directory that already ends with a backslash gets no second one.
+      {"\\\\S\\\\a long name.txt", "\\\\S\\\\ALONGN~1.TXT", 384, 4, "\\\\S\\a long name.txt"},
+      {"C:\\x.txt", "X.TXT", 384, -1, ""},  // no directory in the short form
+      {"C:\\abc.txt", "C:\\ABC.TXT", 10, -1, ""},
+      {"C:\\abc.txt", "C:\\ABC.TXT", 11, 2, "C:\\abc.txt"},
+  };
+  for (const auto& [full, short_form, capacity, dir_length, composed] : rows) {
+    char out[384] = "";
+    EXPECT_EQ(compose_chosen_path(full, short_form, out, capacity), dir_length) << full;
+    EXPECT_STREQ(out, composed);
+  }
 }
 
 }  // namespace

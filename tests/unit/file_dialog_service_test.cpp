@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <vector>
+#include <ostream>
 
 #include "agent/channel/channel.h"
 #include "fake_desktop.h"
@@ -13,8 +12,7 @@ namespace {
 
 using bytes = std::vector<uint8_t>;
 
-// A request block: header (block_size 0x40, sequence 0x01020304), payload.
-// The editor's block_size 64 makes every header-only reply 96 bytes long.
+// A request block of block_size 64, which makes a header-only reply 96 bytes.
 bytes request_block(int16_t code, const bytes& payload = {}) {
   bytes b = {0x55, 0x66, 0x77, 0x88, 0x00, 0x00, 0x40, 0x00, 0x04, 0x03, 0x02, 0x01,
              uint8_t(code), uint8_t(code >> 8)};
@@ -22,6 +20,14 @@ bytes request_block(int16_t code, const bytes& payload = {}) {
   b.insert(b.end(), payload.begin(), payload.end());
   if (b.size() <= 32) b.resize(40, 0);  // large enough to be looked at
   return b;
+}
+
+bytes dialog_payload(uint8_t open_mode, const std::string& text, const std::string& path) {
+  bytes p(18, 0);
+  p[0] = open_mode;
+  std::copy(text.begin(), text.end(), p.begin() + 2);
+  p.insert(p.end(), path.c_str(), path.c_str() + path.size() + 1);
+  return p;
 }
 
 // The whole road: into the clipboard, captured, dispatched to the service.
@@ -33,29 +39,29 @@ void serve(const bytes& block) {
   request_dispatch(reinterpret_cast<uint8_t*>(fake.messages.back().lparam));
 }
 
-bytes dialog_payload(uint8_t open_mode, const char* text, const char* path) {
-  bytes p(18, 0);
-  p[0] = open_mode;
-  memcpy(p.data() + 2, text, strlen(text));
-  p.insert(p.end(), path, path + strlen(path) + 1);
-  return p;
-}
-
+// The reply in the clipboard as the editor reads it; state and on for reply 12 only.
 struct reply {
   uint16_t code = 0;
   uint32_t block_size = 0;
-  bytes payload;  // everything after the header
+  int state = 0, dir_length = 0;
+  std::string path{};
+  bool operator==(const reply&) const = default;
 };
+std::ostream& operator<<(std::ostream& o, const reply& r) {
+  return o << "code " << r.code << " size " << r.block_size << " state " << r.state << " dir " << r.dir_length
+           << " " << r.path;
+}
 
 reply current_reply() {
   bytes b = fake_clipboard_bytes();
-  reply r;
-  if (b.size() < 26 || get_u32(b.data()) != reply_magic) return r;
-  r.code = get_u16(b.data() + 12);
-  r.block_size = get_u16(b.data() + 6);
-  r.payload.assign(b.begin() + 26, b.end());
+  if (b.size() < 26 || get_u32(b.data()) != reply_magic) return {};
+  reply r{get_u16(b.data() + 12), get_u16(b.data() + 6)};
+  if (r.code == reply_dialog_result) r.state = b.at(26);
+  if (r.state == DLG_CHOSEN) r.dir_length = b.at(27), r.path = reinterpret_cast<const char*>(&b.at(44));
   return r;
 }
+
+const reply none{reply_dialog_result, 96, DLG_NONE}, pending{reply_dialog_result, 96, DLG_PENDING};
 
 class FileDialog : public ::testing::Test {
  protected:
@@ -79,116 +85,72 @@ class FileDialog : public ::testing::Test {
 };
 
 TEST_F(FileDialog, ShowsTheDialogOverTheConsoleWindowAfterReplyTen) {
-  uint32_t publications_during_dialog = 0;
-  fake_desk.while_open = [&] {
-    publications_during_dialog = uint32_t(fake.publications);
-    EXPECT_EQ(current_reply().code, reply_dialog_shown);
+  fake_desk.while_open = [] {
+    EXPECT_EQ(fake.publications, 1);
+    EXPECT_EQ(current_reply(), (reply{reply_dialog_shown, 96}));
   };
   show(1, "ORVIK1", "C:\\DOCS\\NOTE.TXT");
-  EXPECT_EQ(publications_during_dialog, 1u);
   EXPECT_EQ(fake.publications, 1);  // nothing after the dialog
   ASSERT_EQ(fake_desk.dialogs.size(), 1u);
   const fake_dialog_call& call = fake_desk.dialogs[0];
-  EXPECT_TRUE(call.open_state_pending);
-  EXPECT_EQ(call.record.owner, fake_window_handle(1));
-  EXPECT_STREQ(call.record.title, "Open File:");
-  EXPECT_EQ(call.record.flags, 0x1804u);
-  EXPECT_EQ(call.record.filter_index, 0u);
-  EXPECT_EQ(call.record.file_capacity, 256u);
-  EXPECT_EQ(call.record.file_title_capacity, 256u);
-  EXPECT_EQ(call.initial_dir, "C:\\DOCS");
-  EXPECT_EQ(call.file, "NOTE.TXT");
-  std::string filter("All Files\0*.*\0Text Files\0*.txt\0Html Files\0*.htm;*.html", 54);
-  filter.resize(64, '\0');
-  EXPECT_EQ(call.filter, filter);
+  const dialog_record& r = call.record;
+  EXPECT_EQ(std::tie(call.open_state_pending, r.owner, r.flags, r.filter_index, r.file_capacity, r.file_title_capacity),
+            std::make_tuple(true, fake_window_handle(1), 0x1804u, 0u, 256u, 256u));
+  EXPECT_STREQ(r.title, "Open File:");
+  EXPECT_EQ(call.initial_dir + "|" + call.file, "C:\\DOCS|NOTE.TXT");
+  EXPECT_EQ(call.filter, std::string("All Files\0*.*\0Text Files\0*.txt\0Html Files\0*.htm;*.html", 54) +
+                             std::string(10, '\0'));
   EXPECT_EQ(file_dialog_state(), DLG_CHOSEN);
-
+  fake_desk.while_open = nullptr;
   show(0);
   EXPECT_STREQ(fake_desk.dialogs[1].record.title, "Insert File:");
 }
 
-TEST_F(FileDialog, NoConsoleWindowIsRefusedWithoutADialog) {
+TEST_F(FileDialog, ResultIsNoneBeforeAnyDialogAndPendingWhenRefused) {
+  EXPECT_EQ(ask(), none);
   fake_desk.windows[1].class_name = "Notepad";  // 1 point only
   show(1, "ORVIK1 ELSE");
-  EXPECT_EQ(current_reply().code, reply_refused);
-  EXPECT_EQ(current_reply().block_size, 96u);  // header only, request block_size was 64
+  EXPECT_EQ(current_reply(), (reply{reply_refused, 96}));
+  EXPECT_EQ(ask(), pending);
   EXPECT_TRUE(fake_desk.dialogs.empty());
-  EXPECT_EQ(file_dialog_state(), DLG_PENDING);
-  reply r = ask();
-  EXPECT_EQ(r.code, reply_dialog_result);
-  EXPECT_EQ(r.payload[0], DLG_PENDING);
-  EXPECT_EQ(r.block_size, 96u);  // payload size 0
-}
-
-TEST_F(FileDialog, ResultBeforeAnyDialogIsNone) {
-  reply r = ask();
-  EXPECT_EQ(r.code, reply_dialog_result);
-  EXPECT_EQ(r.payload[0], DLG_NONE);
-  EXPECT_EQ(r.block_size, 96u);
   EXPECT_TRUE(fake_desk.short_path_queries.empty());
 }
 
-TEST_F(FileDialog, ChosenFileIsReportedAsShortDirectoryAndLongNameEveryTime) {
-  fake_desk.dialog_chosen = "C:\\My Documents\\Quarterly report.txt";
-  fake_desk.short_path = "C:\\MYDOCU~1\\QUARTE~1.TXT";
-  show();
-  reply first = ask();
-  EXPECT_EQ(fake_desk.short_path_queries.back(), "C:\\My Documents\\Quarterly report.txt");
-  ASSERT_EQ(first.code, reply_dialog_result);
-  EXPECT_EQ(first.payload[0], DLG_CHOSEN);
-  EXPECT_EQ(first.payload[1], 11);
-  EXPECT_STREQ(reinterpret_cast<const char*>(first.payload.data() + 18), "C:\\MYDOCU~1\\Quarterly report.txt");
-  EXPECT_EQ(first.block_size, 96u);  // payload 64: 26 + 64 rounded up to 32
-  reply again = ask();
-  EXPECT_EQ(again.payload, first.payload);
-  EXPECT_EQ(file_dialog_state(), DLG_CHOSEN);
-}
-
-TEST_F(FileDialog, ShortPathOf127IsReportedAnd128IsNot) {
-  std::string dir = "C:\\" + std::string(115, 'D');  // 118 characters
-  fake_desk.dialog_chosen = dir + "\\Long name.txt";
-  fake_desk.short_path = dir + "\\LONGNA~1.TXT";  // 118 + 1 + 12 = 131
-  fake_desk.short_path.resize(127 - 13);
-  fake_desk.short_path += "\\LONGNA~1.TXT";  // exactly 127
-  ASSERT_EQ(fake_desk.short_path.size(), 127u);
-  show();
-  reply r = ask();
-  EXPECT_EQ(r.payload[0], DLG_CHOSEN);
-  EXPECT_EQ(r.payload[1], 114);
-
-  fake_desk.short_path += "X";  // 128: needs a larger buffer
-  r = ask();
-  EXPECT_EQ(r.payload[0], DLG_NONE);
-  EXPECT_EQ(r.block_size, 96u);
-  EXPECT_EQ(file_dialog_state(), DLG_NONE);
-  fake_desk.short_path.pop_back();
-  EXPECT_EQ(ask().payload[0], DLG_NONE);  // the chosen state is over
-}
-
-TEST_F(FileDialog, ShortPathFailureEndsTheChosenState) {
-  for (uint32_t result : {0u, 128u, 300u}) {
+// The chosen file is reported as short directory and long name, every time
+// asked; a short form that cannot be had in under 128 characters ends the
+// chosen state.
+TEST_F(FileDialog, ChosenFileReport) {
+  std::string dir = "C:\\" + std::string(111, 'D'), fits = dir + "\\LONGNA~1.TXT";  // 127
+  std::string long_dir = "C:\\" + std::string(115, 'D'), short_dir = "C:\\" + std::string(97, 'S'), name(240, 'n');
+  struct row {
+    std::string chosen, short_path;
+    uint32_t result;
+    reply expected;
+  } rows[] = {
+      {"C:\\My Documents\\Quarterly report.txt", "C:\\MYDOCU~1\\QUARTE~1.TXT", 0,  // payload 64, reply 96
+       {reply_dialog_result, 96, DLG_CHOSEN, 11, "C:\\MYDOCU~1\\Quarterly report.txt"}},
+      {long_dir + "\\Long name.txt", fits, 0,
+       {reply_dialog_result, reply_size(128 + 32, 64), DLG_CHOSEN, 114, dir + "\\Long name.txt"}},
+      // A short directory longer than its long form and a long name: 100 + 1 + 240 characters.
+      {"C:\\LLLLLLLLLL\\" + name, short_dir + "\\NNNNNN~1", 0,
+       {reply_dialog_result, reply_size(341 + 32, 64), DLG_CHOSEN, 100, short_dir + "\\" + name}},
+      {long_dir + "\\Long name.txt", dir + "X\\LONGNA~1.TXT", 0, none},  // 128: needs a larger buffer
+      {long_dir + "\\Long name.txt", "", 0, none},                       // the call fails
+      {long_dir + "\\Long name.txt", fits, 128, none},  // results that do not fit, whatever the buffer holds
+      {long_dir + "\\Long name.txt", fits, 300, none},
+  };
+  for (const row& r : rows) {
+    SCOPED_TRACE(r.short_path + " " + std::to_string(r.result));
     SetUp();
+    fake_desk.dialog_chosen = r.chosen;
+    fake_desk.short_path = r.short_path;
+    fake_desk.short_path_result = r.result;
     show();
-    fake_desk.short_path_result = result;  // 0: the call itself gives 0 for an empty path
-    fake_desk.short_path = result ? "C:\\DOCS\\NOTE.TXT" : "";
-    EXPECT_EQ(ask().payload[0], DLG_NONE) << result;
+    EXPECT_EQ(ask(), r.expected);
+    EXPECT_EQ(fake_desk.short_path_queries, std::vector<std::string>{r.chosen});
+    if (r.expected == none) fake_desk.short_path = fits, fake_desk.short_path_result = 0;
+    EXPECT_EQ(ask(), r.expected);
   }
-}
-
-TEST_F(FileDialog, LongComposedPathIsReportedWholeAndSizedFromIt) {
-  // A short directory longer than its long form (8.3 names of short
-  // folders) and a long file name: 100 + 1 + 240 characters.
-  std::string short_dir = "C:\\" + std::string(97, 'S');
-  std::string name(240, 'n');
-  fake_desk.dialog_chosen = "C:\\" + std::string(10, 'L') + "\\" + name;
-  fake_desk.short_path = short_dir + "\\NNNNNN~1";
-  show();
-  reply r = ask();
-  ASSERT_EQ(r.payload[0], DLG_CHOSEN);
-  std::string expected = short_dir + "\\" + name;
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(r.payload.data() + 18)), expected);
-  EXPECT_EQ(r.payload[1], 100);
-  EXPECT_EQ(r.block_size, reply_size(uint32_t(expected.size()) + 32, 64));
 }
 
 TEST_F(FileDialog, FilterIndexIsRememberedOnlyWhenAFileIsChosen) {
@@ -198,36 +160,26 @@ TEST_F(FileDialog, FilterIndexIsRememberedOnlyWhenAFileIsChosen) {
   fake_desk.dialog_filter_out = 3;
   fake_desk.dialog_result = false;  // cancelled
   show();
-  EXPECT_EQ(file_dialog_state(), DLG_NONE);
   EXPECT_EQ(file_dialog_filter_index(), 2u);
-  EXPECT_EQ(ask().payload[0], DLG_NONE);
+  EXPECT_EQ(ask(), none);
   show();
   EXPECT_EQ(fake_desk.dialogs.back().record.filter_index, 2u);  // preselected
 }
 
 TEST_F(FileDialog, RequestsServedWhileTheDialogIsOpen) {
-  fake_desk.dialog_chosen = "C:\\DOCS\\OTHER.TXT";
-  fake_desk.short_path = "C:\\DOCS\\OTHER.TXT";
-  reply during_result, during_second_show;
+  fake_desk.dialog_chosen = fake_desk.short_path = "C:\\DOCS\\OTHER.TXT";
   fake_desk.while_open = [&] {
-    during_result = ask();
-    // A second request 9 meanwhile is refused and leaves everything alone.
+    EXPECT_EQ(ask(), pending);
     serve(request_block(9, dialog_payload(0, "ORVIK1", "D:\\ELSE\\X.TXT")));
-    during_second_show = current_reply();
+    EXPECT_EQ(current_reply(), (reply{reply_refused, 96}));
   };
   show(1, "ORVIK1", "C:\\DOCS\\NOTE.TXT");
-  EXPECT_EQ(during_result.payload[0], DLG_PENDING);
-  EXPECT_EQ(during_second_show.code, reply_refused);
-  ASSERT_EQ(fake_desk.dialogs.size(), 1u);  // no nested dialog
-  const fake_dialog_call& call = fake_desk.dialogs[0];
-  EXPECT_STREQ(call.record.initial_dir, "C:\\DOCS");  // the buffer the dialog still uses
-  EXPECT_STREQ(call.record.title, "Open File:");
-  EXPECT_EQ(file_dialog_state(), DLG_CHOSEN);
-  reply after = ask();
-  EXPECT_STREQ(reinterpret_cast<const char*>(after.payload.data() + 18), "C:\\DOCS\\OTHER.TXT");
+  ASSERT_EQ(fake_desk.dialogs.size(), 1u);  // no nested dialog, and the record left alone
+  EXPECT_STREQ(fake_desk.dialogs[0].record.initial_dir, "C:\\DOCS");
+  EXPECT_STREQ(fake_desk.dialogs[0].record.title, "Open File:");
+  EXPECT_EQ(ask().path, "C:\\DOCS\\OTHER.TXT");
 
-  // Once the dialog has ended a new request 9 is served again.
-  fake_desk.while_open = nullptr;
+  fake_desk.while_open = nullptr;  // once the dialog has ended, served again
   show();
   EXPECT_EQ(current_reply().code, reply_dialog_shown);
   EXPECT_EQ(fake_desk.dialogs.size(), 2u);
@@ -236,19 +188,15 @@ TEST_F(FileDialog, RequestsServedWhileTheDialogIsOpen) {
 TEST_F(FileDialog, UnterminatedFieldsAreReadWithinTheCopy) {
   // Text fills its 16 bytes; the path runs to the end of the block.
   fake_desk.windows[1].title = "MS-DOS Prompt - ABCDEFGHIJKLMNO";
-  bytes payload = {0x01, 0x00};
-  for (char c : std::string("ABCDEFGHIJKLMNOP")) payload.push_back(uint8_t(c));
-  for (char c : std::string("C:\\DOCS\\NOTE.TXT")) payload.push_back(uint8_t(c));
+  bytes payload = dialog_payload(1, "ABCDEFGHIJKLMNOP", "C:\\DOCS\\NOTE.TXT");
+  payload.pop_back();
   serve(request_block(9, payload));
-  ASSERT_EQ(fake_desk.dialogs.size(), 1u);
-  EXPECT_EQ(fake_desk.dialogs[0].file, "NOTE.TXT");
-  EXPECT_EQ(fake_desk.dialogs[0].record.owner, fake_window_handle(1));
-
   // A block that ends inside the window text: empty text, no path.
-  fake_desk.windows[0].title = "MS-DOS Prompt";
-  fake_desk.windows[0].class_name = "tty";
+  fake_desk.windows[0] = {fake_window_handle(0), "MS-DOS Prompt", "tty"};
   serve(request_block(9));
   ASSERT_EQ(fake_desk.dialogs.size(), 2u);
+  EXPECT_EQ(fake_desk.dialogs[0].file, "NOTE.TXT");
+  EXPECT_EQ(fake_desk.dialogs[0].record.owner, fake_window_handle(1));
   EXPECT_EQ(fake_desk.dialogs[1].record.owner, fake_window_handle(0));
   EXPECT_EQ(fake_desk.dialogs[1].initial_dir, "C:\\");
   EXPECT_EQ(fake_desk.dialogs[1].file, "");
@@ -258,11 +206,10 @@ TEST_F(FileDialog, UnterminatedFieldsAreReadWithinTheCopy) {
 TEST_F(FileDialog, NoReplyMemoryStillShowsTheDialog) {
   fake.fail_alloc_after = 1;  // the request copy, not the reply
   show();
-  EXPECT_EQ(fake.publications, 0);
   EXPECT_EQ(fake_desk.dialogs.size(), 1u);
   EXPECT_EQ(file_dialog_state(), DLG_CHOSEN);
   fake.fail_alloc_after = 1;
-  ask();  // no reply area: nothing published, state unchanged
+  ask();  // no reply area: nothing published
   EXPECT_EQ(fake.publications, 0);
 }
 

@@ -1,5 +1,4 @@
-// copy_file: whole copies in 16 KiB chunks; any failed or short read or
-// write removes the partial destination and reports failure.
+// copy_file: whole copies in 16 KiB chunks; any fault removes the partial destination.
 #include <gtest/gtest.h>
 
 #include "fake_install_files.h"
@@ -7,87 +6,59 @@
 
 namespace {
 
-class CopyFile : public ::testing::Test {
- protected:
-  void SetUp() override { fake_files_reset(); }
-  void TearDown() override { EXPECT_EQ(fake_files.open_handles, 0) << "a handle was left open"; }
-};
+using bytes = std::vector<uint8_t>;
+using names = std::vector<std::string>;
+const char source[] = "ORVAGENT.EXE", destination[] = "C:\\A\\OrvAgent.exe";
 
-TEST_F(CopyFile, CopiesByteForByteInChunks) {
-  auto source = fake_file_bytes(2 * copy_chunk_size + 7232, 3);
-  fake_files.files["ORVAGENT.EXE"] = source;
-  fake_files.files["C:\\A\\OrvAgent.exe"] = fake_file_bytes(90000, 9);  // truncated first
-  EXPECT_EQ(copy_file("ORVAGENT.EXE", "C:\\A\\OrvAgent.exe"), 1);
-  EXPECT_EQ(fake_files.files["C:\\A\\OrvAgent.exe"], source);
-  EXPECT_EQ(fake_files.read_sizes, (std::vector<uint32_t>{copy_chunk_size, copy_chunk_size, 7232}));
-  EXPECT_TRUE(fake_files.deleted.empty());
+bytes pattern(size_t size, uint8_t seed) {
+  bytes out(size);
+  for (size_t i = 0; i < size; ++i) out[i] = static_cast<uint8_t>(seed + i * 7 + i / 251);
+  return out;
 }
 
-TEST_F(CopyFile, EmptySourceGivesAnEmptyDestination) {
-  fake_files.files["ORVIK.DOC"] = {};
-  fake_files.files["C:\\A\\Orvik.doc"] = {1, 2, 3};
-  EXPECT_EQ(copy_file("ORVIK.DOC", "C:\\A\\Orvik.doc"), 1);
-  ASSERT_TRUE(fake_files.files.count("C:\\A\\Orvik.doc"));
-  EXPECT_TRUE(fake_files.files["C:\\A\\Orvik.doc"].empty());
-  EXPECT_TRUE(fake_files.read_sizes.empty());
+void prepare(size_t source_size) {
+  fake_files = {};
+  fake_files.files[source] = pattern(source_size, 3);
+  fake_files.files[destination] = pattern(90000, 9);
 }
 
-TEST_F(CopyFile, MissingSourceLeavesTheDestinationAsItWas) {
-  fake_files.files["C:\\A\\Orvik.doc"] = {1, 2, 3};
-  EXPECT_EQ(copy_file("ORVIK.DOC", "C:\\A\\Orvik.doc"), 0);
-  EXPECT_EQ(fake_files.files["C:\\A\\Orvik.doc"], (std::vector<uint8_t>{1, 2, 3}));
-  EXPECT_TRUE(fake_files.deleted.empty());
+TEST(CopyFile, CopiesByteForByteInChunksOverTheOldDestination) {
+  using sizes = std::vector<uint32_t>;
+  for (auto [size, reads] : {std::pair{2 * copy_chunk_size + 7232,
+                                       sizes{copy_chunk_size, copy_chunk_size, 7232}},
+                             {0u, sizes{}}}) {
+    prepare(size);
+    EXPECT_EQ(copy_file(source, destination), 1) << size;
+    EXPECT_EQ(fake_files.files.at(destination), fake_files.files.at(source));
+    EXPECT_EQ(fake_files.read_sizes, reads);
+    EXPECT_TRUE(fake_files.deleted.empty());
+    EXPECT_EQ(fake_files.open_handles, 0);
+  }
 }
 
-TEST_F(CopyFile, DestinationInUseFailsAndIsNotRemoved) {
-  fake_files.files["ORVAGENT.EXE"] = fake_file_bytes(100, 1);
-  fake_files.files["C:\\A\\OrvAgent.exe"] = {7};
-  fake_files.locked.insert("C:\\A\\OrvAgent.exe");
-  EXPECT_EQ(copy_file("ORVAGENT.EXE", "C:\\A\\OrvAgent.exe"), 0);
-  EXPECT_EQ(fake_files.files["C:\\A\\OrvAgent.exe"], std::vector<uint8_t>{7});
-  EXPECT_TRUE(fake_files.deleted.empty());
-}
-
-struct read_write_fault {
-  const char* name;
-  int fake_install_files_state::*field;
-  int at;
-};
-
-class CopyFileFault : public CopyFile, public ::testing::WithParamInterface<read_write_fault> {};
-
-TEST_P(CopyFileFault, RemovesThePartialDestination) {
-  fake_files.files["ORVAGENT.EXE"] = fake_file_bytes(3 * copy_chunk_size, 5);
-  fake_files.*(GetParam().field) = GetParam().at;
-  EXPECT_EQ(copy_file("ORVAGENT.EXE", "C:\\A\\OrvAgent.exe"), 0);
-  EXPECT_FALSE(fake_files.files.count("C:\\A\\OrvAgent.exe"));
-  EXPECT_EQ(fake_files.deleted, std::vector<std::string>{"C:\\A\\OrvAgent.exe"});
-  // The copy stops at the fault: nothing more is read.
-  EXPECT_EQ(fake_files.reads, GetParam().at + 1);
-  EXPECT_TRUE(fake_files.files.count("ORVAGENT.EXE"));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Faults, CopyFileFault,
-    ::testing::Values(read_write_fault{"FailedFirstRead", &fake_install_files_state::fail_read_at, 0},
-                      read_write_fault{"FailedLaterRead", &fake_install_files_state::fail_read_at, 2},
-                      read_write_fault{"ShortRead", &fake_install_files_state::short_read_at, 1},
-                      read_write_fault{"FailedWrite", &fake_install_files_state::fail_write_at, 1},
-                      read_write_fault{"ShortWrite", &fake_install_files_state::short_write_at, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(CopyFile, ShortReadNeverWritesBytesThatWereNotRead) {
-  fake_files.files["ORVIK.EXE"] = fake_file_bytes(100, 2);
-  fake_files.short_read_at = 0;
-  EXPECT_EQ(copy_file("ORVIK.EXE", "C:\\E\\Orvik.exe"), 0);
-  EXPECT_EQ(fake_files.writes, 0);
-}
-
-TEST_F(CopyFile, UnknownLengthFails) {
-  fake_files.files["ORVIK.EXE"] = fake_file_bytes(100, 2);
-  fake_files.fail_length = true;
-  EXPECT_EQ(copy_file("ORVIK.EXE", "C:\\E\\Orvik.exe"), 0);
-  EXPECT_FALSE(fake_files.files.count("C:\\E\\Orvik.exe"));
+TEST(CopyFile, FailureLeavesNoPartialDestination) {
+  const struct { const char* name; void (*fault)(); int reads, writes; bool removed; } cases[] = {
+      {"missing source", [] { fake_files.files.erase(source); }, 0, 0, false},
+      {"destination in use", [] { fake_files.locked.insert(destination); }, 0, 0, false},
+      {"unknown length", [] { fake_files.fail_length = true; }, 0, 0, true},
+      {"failed first read", [] { fake_files.fail_read_at = 0; }, 1, 0, true},
+      {"failed later read", [] { fake_files.fail_read_at = 2; }, 3, 2, true},
+      {"short read, never written", [] { fake_files.short_read_at = 1; }, 2, 1, true},
+      {"failed write", [] { fake_files.fail_write_at = 1; }, 2, 2, true},
+      {"short write", [] { fake_files.short_write_at = 0; }, 1, 1, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    prepare(3 * copy_chunk_size);
+    c.fault();
+    EXPECT_EQ(copy_file(source, destination), 0);
+    EXPECT_EQ(fake_files.files.count(destination), c.removed ? 0u : 1u);
+    if (!c.removed) { EXPECT_EQ(fake_files.files[destination], pattern(90000, 9)); }
+    EXPECT_EQ(fake_files.deleted, c.removed ? names{destination} : names{});
+    EXPECT_EQ(fake_files.reads, c.reads);  // nothing more is read after a fault
+    EXPECT_EQ(fake_files.writes, c.writes);
+    EXPECT_EQ(fake_files.open_handles, 0);
+  }
 }
 
 }  // namespace

@@ -24,20 +24,15 @@ TEST(PathText, JoinFitsExactlyOrNotAtAll) {
   EXPECT_STREQ(text, "abcde");
 }
 
-TEST(HtmEditKey, ClassNameFollowedByTheVerbPath) {
-  char key[htm_edit_key_capacity];
-  EXPECT_TRUE(htm_edit_key_path("htmlfile", key));
-  EXPECT_STREQ(key, "htmlfile\\shell\\Edit\\Command");
-
-  std::string longest(127, 'c');  // the most that 128 bytes can hold
-  EXPECT_TRUE(htm_edit_key_path(longest.c_str(), key));
-  EXPECT_EQ(std::string(key), longest + "\\shell\\Edit\\Command");
-}
-
-TEST(HtmEditKey, EmptyClassNameWritesNothing) {
+TEST(HtmEditKey, ClassNameFollowedByTheVerbPathUnlessEmpty) {
   char key[htm_edit_key_capacity] = "x";
   EXPECT_FALSE(htm_edit_key_path("", key));
   EXPECT_STREQ(key, "");
+  EXPECT_TRUE(htm_edit_key_path("htmlfile", key));
+  EXPECT_STREQ(key, "htmlfile\\shell\\Edit\\Command");
+  std::string longest(127, 'c');  // the most that 128 bytes can hold
+  EXPECT_TRUE(htm_edit_key_path(longest.c_str(), key));
+  EXPECT_EQ(std::string(key), longest + "\\shell\\Edit\\Command");
 }
 
 }  // namespace
