@@ -39,8 +39,7 @@ struct request_spec;
 DWORD timeout_of(const probe_args& args, DWORD fallback);
 // Sends one request, prints the outcome as one JSON line and leaves the
 // reply (if any) in channel.reply. Returns exit_ok or exit_no_reply.
-int exchange_and_report(probe_channel& channel, const request_spec& spec, DWORD timeout,
-                        std::string* reply_json = nullptr);
+int exchange_and_report(probe_channel& channel, const request_spec& spec, DWORD timeout);
 
 double probe_ms_between(const LARGE_INTEGER& from, const LARGE_INTEGER& to);
 std::string hwnd_text(HWND window);

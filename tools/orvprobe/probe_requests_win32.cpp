@@ -56,8 +56,7 @@ static bool request_from_args(const probe_args& args, request_spec& spec, std::s
 }
 
 // Sends one request and prints the outcome as one JSON line.
-int exchange_and_report(probe_channel& channel, const request_spec& spec, DWORD timeout,
-                        std::string* reply_json) {
+int exchange_and_report(probe_channel& channel, const request_spec& spec, DWORD timeout) {
   std::vector<uint8_t> block = build_request(spec);
   LARGE_INTEGER sent;
   QueryPerformanceCounter(&sent);
@@ -69,9 +68,7 @@ int exchange_and_report(probe_channel& channel, const request_spec& spec, DWORD 
   json_object out;
   out.field("sequence", int64_t(spec.sequence)).field("code", int64_t(spec.code));
   if (answered) {
-    std::string reply = describe_reply(channel.reply);
-    if (reply_json) *reply_json = reply;
-    out.raw("reply", reply).field("elapsed_ms", probe_ms_between(sent, channel.reply_time));
+    out.raw("reply", describe_reply(channel.reply)).field("elapsed_ms", probe_ms_between(sent, channel.reply_time));
   } else {
     out.null("reply").raw("clipboard", probe_clipboard_json(channel.window));
   }

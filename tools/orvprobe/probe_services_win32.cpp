@@ -46,6 +46,19 @@ bool spool_name(probe_channel& channel, DWORD timeout, std::string& name) {
   return true;
 }
 
+// One request in a new session; false (after saying so) when nothing came back.
+bool ask_or_say(session& s, int16_t code, const std::vector<uint8_t>& payload, const probe_args& args,
+                int& exit_code) {
+  exit_code = exit_failed;
+  if (!s.open) return false;
+  exit_code = exit_no_reply;
+  if (ask(s.channel, code, payload, timeout_of(args, 5000)) != exit_ok) {
+    printf("No reply: is the agent running?\n");
+    return false;
+  }
+  return true;
+}
+
 bool copy_whole_file(const std::string& from, const std::string& to) {
   return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
 }
@@ -54,11 +67,8 @@ bool copy_whole_file(const std::string& from, const std::string& to) {
 
 int cmd_printers(const probe_args& args) {
   session s;
-  if (!s.open) return exit_failed;
-  if (ask(s.channel, code_printer_list, {}, timeout_of(args, 5000)) != exit_ok) {
-    printf("No reply: is the agent running?\n");
-    return exit_no_reply;
-  }
+  int failed;
+  if (!ask_or_say(s, code_printer_list, {}, args, failed)) return failed;
   printer_list_reply list;
   if (reply_code_of(s.channel) != reply_printer_list ||
       !printer_list_decode(payload_of(s.channel), payload_size_of(s.channel), list)) {
@@ -165,12 +175,9 @@ int cmd_open_dialog(const probe_args& args) {
     return exit_usage;
   }
   session s;
-  if (!s.open) return exit_failed;
-  if (ask(s.channel, code_file_dialog, std::vector<uint8_t>(payload, payload + size),
-          timeout_of(args, 5000)) != exit_ok) {
-    printf("No reply.\n");
-    return exit_no_reply;
-  }
+  int failed;
+  if (!ask_or_say(s, code_file_dialog, std::vector<uint8_t>(payload, payload + size), args, failed))
+    return failed;
   bool shown = reply_code_of(s.channel) == reply_dialog_shown;
   printf(shown ? "The dialog is shown.\n" : "Refused: no console window was found.\n");
   return shown ? exit_ok : exit_failed;
@@ -178,11 +185,8 @@ int cmd_open_dialog(const probe_args& args) {
 
 int cmd_dialog_result(const probe_args& args) {
   session s;
-  if (!s.open) return exit_failed;
-  if (ask(s.channel, code_dialog_result, {}, timeout_of(args, 5000)) != exit_ok) {
-    printf("No reply.\n");
-    return exit_no_reply;
-  }
+  int failed;
+  if (!ask_or_say(s, code_dialog_result, {}, args, failed)) return failed;
   dialog_result result;
   if (!decode_dialog_result(payload_of(s.channel), payload_size_of(s.channel), result)) {
     printf("The reply is not a dialog result.\n");
@@ -196,11 +200,8 @@ int cmd_dialog_result(const probe_args& args) {
 
 int cmd_open_help(const probe_args& args) {
   session s;
-  if (!s.open) return exit_failed;
-  if (ask(s.channel, code_help, {}, timeout_of(args, 5000)) != exit_ok) {
-    printf("No reply.\n");
-    return exit_no_reply;
-  }
+  int failed;
+  if (!ask_or_say(s, code_help, {}, args, failed)) return failed;
   printf(reply_code_of(s.channel) == reply_help ? "The agent opens its help file.\n" : "Unexpected reply.\n");
   return exit_ok;
 }
