@@ -13,8 +13,8 @@ import sys
 import time
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
-from winenv import Desktop  # noqa: E402
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tools"))
+from desktop import Desktop  # noqa: E402
 
 COUNT = int(sys.argv[1]) if len(sys.argv) > 1 else 1000
 ROUNDS = 2  # alternate the three, keep each one's best round

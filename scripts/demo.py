@@ -5,8 +5,8 @@ import sys
 import time
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
-from winenv import Desktop  # noqa: E402
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tools"))
+from desktop import Desktop  # noqa: E402
 
 import demo_desktop  # noqa: E402
 import demo_print  # noqa: E402

@@ -5,8 +5,8 @@ import subprocess
 import sys
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
-import printserver  # noqa: E402
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tools"))
+from desktop import printserver  # noqa: E402
 
 SAMPLE = """\
 Orvik prints from the console editor

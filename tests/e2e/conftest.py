@@ -1,13 +1,11 @@
 import subprocess
-import time
+import sys
+from pathlib import Path
 
 import pytest
 
-from winenv import Desktop
-
-CLASS_FIRST = "Orvik Windows Agent"
-CLASS_SECOND = "Quorvane Windows Agent"
-WM_DESTROY = 0x0002
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
+from desktop import CLASS_FIRST, CLASS_SECOND, WM_DESTROY, Agent, Desktop  # noqa: E402,F401
 
 
 RAN = []
@@ -16,7 +14,8 @@ RAN = []
 @pytest.fixture(scope="session")
 def desktop():
     d = Desktop().start()
-    RAN.append(f"end-to-end desktop: {d.arch} programs from {d.bin} under {d.wine}")
+    RAN.append(f"end-to-end desktop: {d.arch} programs from {d.bin} under {d.wine}, "
+               f"Windows version {d.windows}")
     yield d
     d.stop()
 
@@ -40,44 +39,6 @@ def clean_desktop(request):
     yield
     if "desktop" in request.fixturenames and not request.node.get_closest_marker("shared_agent"):
         end_all_programs(request.getfixturevalue("desktop"))
-
-
-class Agent:
-    """A running OrvAgent process."""
-
-    def __init__(self, desktop, edition=1, path=None, cwd=None, env=None):
-        self.desktop = desktop
-        self.class_name = CLASS_FIRST if edition == 1 else CLASS_SECOND
-        self.path = path or desktop.exe("agent" if edition == 1 else "agent2")
-        self.process = desktop.start_program(self.path, cwd=cwd, env=env)
-
-    def wait_answering(self, timeout=20):
-        end = time.time() + timeout
-        while time.time() < end:
-            if self.process.poll() is not None:
-                raise AssertionError(f"agent exited with {self.process.returncode}")
-            code, objects, _ = self.desktop.probe("window-info", "--class", self.class_name)
-            if code == 0 and self.desktop.probe("presence", "--timeout", "500")[0] == 0:
-                return self
-            time.sleep(0.2)
-        raise AssertionError("agent does not answer")
-
-    def window(self):
-        code, objects, _ = self.desktop.probe("window-info", "--class", self.class_name)
-        return objects[0]["window"] if code == 0 else None
-
-    def post(self, message, wparam=0, lparam=0):
-        self.desktop.probe("message", "--class", self.class_name, "--msg", message,
-                           "--wparam", wparam, "--lparam", lparam, "--post")
-
-    def exit_code(self, timeout=15):
-        return self.process.wait(timeout=timeout)
-
-    def quit(self):
-        if self.process.poll() is None:
-            self.post(WM_DESTROY)
-            return self.exit_code()
-        return self.process.returncode
 
 
 @pytest.fixture

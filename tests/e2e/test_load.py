@@ -4,7 +4,7 @@ import subprocess
 import time
 
 from conftest import RAN, Agent
-from winenv import BUILD, memory_kib
+from desktop import BUILD, memory_kib
 
 COUNT = 10000
 MARK = 1000

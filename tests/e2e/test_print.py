@@ -9,7 +9,7 @@ from pathlib import Path
 
 import pytest
 
-import printserver
+from desktop import printserver
 from conftest import end_all_programs
 from replies import assert_reply
 from test_print_spool import AgentWithTmp
@@ -131,7 +131,7 @@ def test_the_printer_list_names_both_printers_packed_and_marks_the_default(deskt
 
 def profile_device(desktop):
     key = r"HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows"
-    with tempfile.TemporaryFile("w+") as out:  # a file, not a pipe: see winenv
+    with tempfile.TemporaryFile("w+") as out:  # a file, not a pipe: see tools/desktop
         subprocess.run([desktop.wine, "reg", "query", key, "/v", "Device"], env=desktop.env,
                        stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL, timeout=60)
         out.seek(0)

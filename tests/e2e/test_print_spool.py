@@ -3,7 +3,6 @@ numbers start again at 2 with every run of the agent."""
 import pytest
 
 from conftest import CLASS_FIRST, Agent
-from printserver import start_with_tmp
 from replies import assert_reply
 
 
@@ -14,7 +13,7 @@ class AgentWithTmp(Agent):
         self.desktop = desktop
         self.class_name = CLASS_FIRST
         self.path = desktop.exe("agent")
-        self.process = start_with_tmp(desktop, self.path, tmp_value, batch_file)
+        self.process = desktop.start_with_tmp(self.path, tmp_value, batch_file)
 
 
 def spool_name(desktop):

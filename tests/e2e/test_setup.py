@@ -10,7 +10,18 @@ from pathlib import Path
 import pytest
 
 from conftest import CLASS_FIRST, Agent
-from lnk import HAS_ICON_LOCATION, read_link
+import pylnk
+
+HAS_ICON_LOCATION = 0x40
+
+
+class read_link:
+    def __init__(self, path):
+        link = pylnk.file()
+        link.open(str(path))
+        self.target, self.description, self.flags = link.local_path, link.description, link.data_flags
+        self.icon_location, self.icon_index = link.icon_location, link.icon_index
+        link.close()
 
 BM_CLICK, WM_COMMAND, WM_KEYDOWN, WM_SYSCOMMAND = 0xF5, 0x111, 0x100, 0x112
 IDOK, IDCANCEL, VK_ESCAPE, SC_CLOSE = 1, 2, 0x1B, 0xF060

@@ -4,7 +4,7 @@ import zipfile
 
 import pytest
 
-from winenv import BUILD, ROOT
+from desktop import BUILD, ROOT
 
 SCRIPT = ROOT / "setup" / "make_dist.sh"
 WIN32 = BUILD / "win32"

@@ -231,11 +231,3 @@ def start(desktop=None):
         desktop.env["CUPS_SERVER"] = str(server.socket)
     return server
 
-
-def start_with_tmp(desktop, program, tmp_value, batch_file):
-    """Starts a Windows program whose TMP is tmp_value, written as given
-    (quotes included). Wine takes TMP from the registry, not from the Unix
-    environment, so a batch file sets it and then runs the program; cmd
-    waits for the program, so the returned process lasts as long as it."""
-    batch_file.write_text(f"@set TMP={tmp_value}\r\n@{desktop.windows_path(program)}\r\n")
-    return desktop.start_program("cmd", "/c", desktop.windows_path(batch_file))

@@ -1,12 +1,16 @@
-"""A private Windows desktop for the end-to-end tests: an Xvfb display, a
-Wine prefix of its own, and helpers that start the real programs and drive
-them with orvprobe.
+"""A private Windows desktop: an Xvfb display, a Wine prefix of its own, and
+helpers that start the real programs and drive them with orvprobe. The
+demo, the benchmarks and the end-to-end tests all run on it.
 
 The programs are 32-bit Windows programs. Where this machine's kernel can
 run 32-bit code, they run as built, in a 32-bit prefix. Where it cannot
 (some virtual machines turn 32-bit execution off), Wine cannot run them at
 all, so the same sources built for 64-bit Windows run in a 64-bit prefix
 instead; ORV_WINE_ARCH=win32|win64 forces the choice.
+
+The Windows version Wine reports is chosen per run with ORV_WINDOWS
+(win95, win98, winxp, win10). The default is winxp: under win95 and win98
+Wine's spooler never hands a finished job to the print server.
 """
 import json
 import os
@@ -34,6 +38,17 @@ def can_run_32bit():
     return r.returncode == 0
 
 
+WINDOWS_VERSIONS = ("win95", "win98", "winxp", "win10")
+DEFAULT_WINDOWS = "winxp"
+
+
+def windows_version():
+    version = os.environ.get("ORV_WINDOWS", DEFAULT_WINDOWS)
+    if version not in WINDOWS_VERSIONS:
+        raise ValueError(f"ORV_WINDOWS={version}: expected one of {', '.join(WINDOWS_VERSIONS)}")
+    return version
+
+
 def wine_arch():
     forced = os.environ.get("ORV_WINE_ARCH")
     if forced in ("win32", "win64"):
@@ -44,8 +59,9 @@ def wine_arch():
 class Desktop:
     """Xvfb, a Wine prefix and the programs under test, for one test run."""
 
-    def __init__(self, arch=None):
+    def __init__(self, arch=None, windows=None):
         self.arch = arch or wine_arch()
+        self.windows = windows or windows_version()
         self.bin = BUILD / self.arch
         self.prefix = BUILD / "e2e" / ("prefix-" + self.arch)
         self.wine = "/usr/lib/wine/wine" if self.arch == "win32" else "/usr/lib/wine/wine64"
@@ -83,11 +99,10 @@ class Desktop:
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=180)
             # Wine draws the window captions itself: no window manager runs.
             self.reg_add(r"HKCU\Software\Wine\X11 Driver", "Managed", "N")
-            if self.arch == "win32":
-                self.reg_add(r"HKCU\Software\Wine", "Version", "win98")
         else:
             subprocess.run([self.wine, "wineboot"], env=self.env, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL, timeout=180)
+        self.reg_add(r"HKCU\Software\Wine", "Version", self.windows)
         return self
 
     def stop(self):
@@ -112,9 +127,17 @@ class Desktop:
         return paths[name]
 
     def reg_add(self, key, name, value, kind="REG_SZ"):
-        subprocess.run([self.wine, "reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f"],
-                       env=self.env, check=True, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=60)
+        code, text = self.tool("reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f")
+        if code != 0:
+            raise RuntimeError(f"reg add {key} {name} failed: {text}")
+
+    def tool(self, *args, timeout=60):
+        """Runs a Wine tool (reg, cmd, ...); returns (exit code, what it printed)."""
+        with tempfile.TemporaryFile("w+") as out:
+            r = subprocess.run([self.wine, *map(str, args)], env=self.env, stdin=subprocess.DEVNULL,
+                               stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
+            out.seek(0)
+            return r.returncode, out.read()
 
     # Output goes to files, never pipes: Wine's own helper processes (the
     # server, explorer) may inherit a pipe and hold it open long after the
@@ -123,6 +146,23 @@ class Desktop:
         return subprocess.Popen([self.wine, str(path), *map(str, args)], env=env or self.env,
                                 cwd=cwd, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.DEVNULL)
+
+    def start_with_tmp(self, program, tmp_value, batch_file):
+        """Starts a Windows program whose TMP is tmp_value, written as given
+        (quotes included). Wine takes TMP from the registry, not from the Unix
+        environment, so a batch file sets it and then runs the program; cmd
+        waits for the program, so the returned process lasts as long as it."""
+        batch_file.write_text(f"@set TMP={tmp_value}\r\n@{self.windows_path(program)}\r\n")
+        return self.start_program("cmd", "/c", self.windows_path(batch_file))
+
+    def wait_presence(self, timeout=20):
+        """True once an agent answers a presence check."""
+        end = time.time() + timeout
+        while time.time() < end:
+            if self.probe("presence", "--timeout", 500)[0] == 0:
+                return True
+            time.sleep(0.2)
+        return False
 
     def probe(self, *args, timeout=60):
         """Runs orvprobe once; returns (exit code, JSON objects it printed, text)."""
