@@ -1,3 +1,5 @@
+"""Fixtures of the end-to-end tests, and the checks every test makes of a
+reply as the console editor reads it."""
 import subprocess
 import sys
 from pathlib import Path
@@ -6,7 +8,6 @@ import pytest
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 from desktop import CLASS_FIRST, CLASS_SECOND, WM_DESTROY, Agent, Desktop  # noqa: E402,F401
-
 
 RAN = []
 
@@ -54,3 +55,26 @@ def shared_agent(desktop):
     yield a
     a.quit()
     end_all_programs(desktop)
+
+
+def start_watch(desktop, *args):
+    """orvprobe as a clipboard viewer (or another long-running role), once it is ready."""
+    stream = desktop.start_probe(*(args or ("watch", "--seconds", 120)))
+    ready = stream.wait_for(lambda e: e["event"] == "ready", timeout=30)
+    assert ready, f"orvprobe {args} did not start"
+    stream.hwnd = ready["hwnd"]
+    return stream
+
+
+def assert_reply(result, code, size=None):
+    reply = result["reply"]
+    assert reply is not None, f"no reply; the clipboard holds {result.get('clipboard')}"
+    assert bytes.fromhex(reply["header_hex"])[:6] == bytes([0x44, 0x66, 0x77, 0x88, 0x40, 0x01])
+    assert (reply["code"], reply["sequence"], reply["block_size"]) == \
+        (code, result["sequence"], reply["size"])
+    assert size is None or reply["size"] == size
+    return reply
+
+
+def assert_no_reply(result):
+    assert result["reply"] is None, f"unexpected reply {result['reply']}"

@@ -1,21 +1,18 @@
 """Printing through Wine's spooler to a private CUPS server whose printers
-write PDF files: the printer list, print jobs as the editor sends them, and
-what ends up on paper, read back with pdfinfo and pdftotext."""
+write PDF files: spool names, the printer list, print jobs as the editor
+sends them, and what ends up on paper, read back with pdfinfo and pdftotext."""
 import re
 import subprocess
-import tempfile
 import time
 from pathlib import Path
 
 import pytest
 
+from conftest import Agent, assert_reply, end_all_programs
 from desktop import printserver
-from conftest import end_all_programs
-from replies import assert_reply
-from test_print_spool import AgentWithTmp
 
 pytestmark = pytest.mark.shared_agent
-
+DEFAULT = printserver.DEFAULT
 LEFT_MARGIN, RIGHT_MARGIN = 100, 10
 
 
@@ -29,15 +26,17 @@ def server(desktop):
 
 @pytest.fixture(scope="module")
 def spool_folder(tmp_path_factory):
-    return tmp_path_factory.mktemp("print-tmp")
+    folder = tmp_path_factory.mktemp("print tmp")
+    (folder / "orv2").write_text("taken")
+    (folder / "orv4").mkdir()  # a folder of that name is taken too
+    return folder
 
 
 @pytest.fixture(scope="module")
 def print_agent(desktop, server, spool_folder):
     """One agent for the module, started after the print server (Wine reads
     the printers when a program starts), with TMP in a folder of the test's."""
-    a = AgentWithTmp(desktop, desktop.windows_path(spool_folder), spool_folder.parent / "agent.bat")
-    a.wait_answering()
+    a = Agent(desktop, tmp=desktop.windows_path(spool_folder)).wait_answering()
     yield a
     a.quit()
     end_all_programs(desktop)
@@ -45,46 +44,32 @@ def print_agent(desktop, server, spool_folder):
 
 @pytest.fixture(scope="module")
 def metrics(desktop, print_agent):
-    code, objects, text = desktop.probe("printer-metrics", printserver.DEFAULT)
+    code, objects, text = desktop.probe("printer-metrics", DEFAULT)
     assert code == 0, text
     return objects[0]
 
 
-# -- helpers ---------------------------------------------------------------
-
-def unix_path(windows_path):
-    assert windows_path.upper().startswith("Z:"), windows_path
-    return windows_path[2:].replace("\\", "/")
-
-
-def print_file(desktop, path, printer, title, direct=False):
+def print_file(desktop, path, title, printer=DEFAULT, direct=False):
     """orvprobe print, the editor's road; returns (reply code of request 5, spool file or None)."""
-    args = ["print", desktop.windows_path(path), "--printer", printer, "--title", title]
-    _, objects, text = desktop.probe(*args, *(["--direct"] if direct else []))
+    _, objects, text = desktop.probe("print", desktop.windows_path(path), "--printer", printer,
+                                     "--title", title, *(["--direct"] if direct else []))
     replies = {o["code"]: o["reply"] for o in objects if o.get("reply")}
     assert 5 in replies, "no reply to the print request: " + text
-    spool = unix_path(replies[3]["decoded"]["path"]) if 3 in replies else None
+    spool = replies[3]["decoded"]["path"][2:].replace("\\", "/") if 3 in replies else None
     return replies[5]["code"], spool
 
 
-def wait_gone(path, timeout=10):
+def gone(path, timeout=10):
     end = time.time() + timeout
     while time.time() < end and Path(path).exists():
         time.sleep(0.1)
     return not Path(path).exists()
 
 
-def pdfinfo(pdf):
+def pdf_title_pages(pdf):
     text = subprocess.run(["pdfinfo", str(pdf)], capture_output=True, text=True, check=True).stdout
-    return dict(line.split(":", 1) for line in text.splitlines() if ":" in line)
-
-
-def title_of(pdf):
-    return pdfinfo(pdf)["Title"].strip()
-
-
-def pages_of(pdf):
-    return int(pdfinfo(pdf)["Pages"])
+    info = dict(line.split(":", 1) for line in text.splitlines() if ":" in line)
+    return info["Title"].strip(), int(info["Pages"])
 
 
 def page_text(pdf, page):
@@ -93,237 +78,133 @@ def page_text(pdf, page):
 
 
 def printed_lines(pdf):
-    """The printed lines of every page, top to bottom, each a list of
-    (word, x_min, x_max) in points, read from pdftotext's word boxes."""
-    xhtml = subprocess.run(["pdftotext", "-bbox", str(pdf), "-"],
-                           capture_output=True, text=True, check=True).stdout
+    """Every printed line, top to bottom, as (word, x_min, x_max) in points."""
+    xhtml = subprocess.run(["pdftotext", "-bbox", str(pdf), "-"], capture_output=True, text=True,
+                           check=True).stdout
     lines = []
     for page in xhtml.split("<page ")[1:]:
         rows = {}
         for x0, y0, x1, word in re.findall(
                 r'<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="[\d.]+">(.*?)</word>', page):
-            rows.setdefault(round(float(y0), 1), []).append((unescape(word), float(x0), float(x1)))
+            word = word.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", '"') \
+                       .replace("&apos;", "'").replace("&amp;", "&")
+            rows.setdefault(round(float(y0), 1), []).append((word, float(x0), float(x1)))
         lines += [sorted(rows[y], key=lambda w: w[1]) for y in sorted(rows)]
     return lines
 
 
-def unescape(word):
-    return word.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", '"') \
-               .replace("&apos;", "'").replace("&amp;", "&")
+def test_spool_names_and_the_printer_list(desktop, server, print_agent, spool_folder):
+    tmp = desktop.windows_path(spool_folder)
+    for expected in ("orv3", "orv5"):  # numbers from 2, those taken skipped
+        reply = assert_reply(desktop.send("--code", 3), 4)
+        assert reply["decoded"]["path"] == tmp + "\\" + expected
+        assert bytes.fromhex(reply["payload_hex"]).startswith(f"{tmp}\\{expected}\0".encode())
+        assert not (spool_folder / expected).exists(), "a name is handed out, not created"
 
-
-# -- the printer list --------------------------------------------------------
-
-def test_the_printer_list_names_both_printers_packed_and_marks_the_default(desktop, server, print_agent):
-    reply = assert_reply(desktop.send("--code", 1), 2)
-    payload = bytes.fromhex(reply["payload_hex"])
-    count = int.from_bytes(payload[0:2], "little")
-    default = int.from_bytes(payload[2:4], "little", signed=True)
-    # Packed one after the other from offset 4: an extra NUL between two
-    # names would show up here as an empty name.
-    names = [n.decode() for n in payload[4:].split(b"\0")[:count]]
-    assert sorted(names) == sorted(server.printers)
-    assert len(payload) >= 100
-    assert default >= 0 and names[default] == server.default
+    payload = bytes.fromhex(assert_reply(desktop.send("--code", 1), 2)["payload_hex"])
+    count, default = int.from_bytes(payload[0:2], "little"), int.from_bytes(payload[2:4], "little")
+    names = [n.decode() for n in payload[4:].split(b"\0")[:count]]  # packed: no empty names
+    assert sorted(names) == sorted(server.printers) and names[default] == server.default
     # Wine marks no printer record as the default: the profile names it.
-    assert re.search(rf"Device\s+REG_SZ\s+{server.default},", profile_device(desktop))
+    _, device = desktop.tool("reg", "query", r"HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows",
+                             "/v", "Device")
+    assert re.search(rf"Device\s+REG_SZ\s+{server.default},", device)
 
 
-def profile_device(desktop):
-    key = r"HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows"
-    with tempfile.TemporaryFile("w+") as out:  # a file, not a pipe: see tools/desktop
-        subprocess.run([desktop.wine, "reg", "query", key, "/v", "Device"], env=desktop.env,
-                       stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL, timeout=60)
-        out.seek(0)
-        return out.read()
+SAMPLE = ["Orvik prints this text as it stands.", *(
+    "".join(chr(c) for c in range(33, 127))[n:n + 40] for n in (0, 40, 80)),
+    "", "Line 6 comes after an empty line.", "The last line has no line break"]
 
 
-# -- what reaches paper ---------------------------------------------------------
-
-ALL_PRINTABLE = "".join(chr(c) for c in range(33, 127))
-SAMPLE = [
-    "Orvik prints this text as it stands.",
-    ALL_PRINTABLE[:40],
-    ALL_PRINTABLE[40:80],
-    ALL_PRINTABLE[80:],
-    "",
-    "Line 6 comes after an empty line.",
-    "The last line has no line break",
-]
-
-
-def test_a_spool_file_prints_under_its_document_name_with_every_character(
+def test_a_spool_file_prints_with_every_character_and_a_file_of_the_editor_stays(
         desktop, server, print_agent, tmp_path):
     source = tmp_path / "sample.txt"
-    # Each kind of line end the editor may write: CR LF, LF, CR, LF CR.
-    ends = ["\r\n", "\n", "\r", "\n\r", "\r\n", "\r\n", ""]
+    ends = ["\r\n", "\n", "\r", "\n\r", "\r\n", "\r\n", ""]  # every line end the editor may write
     source.write_bytes("".join(line + end for line, end in zip(SAMPLE, ends)).encode("ascii"))
-    before = server.pdfs(printserver.DEFAULT)
-    code, spool = print_file(desktop, source, printserver.DEFAULT, "Orvik sample (1)")
+    notes = tmp_path / "notes.txt"
+    notes.write_text("Notes stay where they are.\r\n")
+    before = server.pdfs(DEFAULT)
+    code, spool = print_file(desktop, source, "Orvik sample (1)")
     assert code == 6
-    pdf, = server.wait_pdf(printserver.DEFAULT, before=before)
-    assert title_of(pdf) == "Orvik sample (1)"
-    assert pages_of(pdf) == 1
-    text = page_text(pdf, 1).rstrip("\n\f").split("\n")
-    assert [line.strip() for line in text] == SAMPLE
-    assert wait_gone(spool), "the spool file is left after printing"
-    assert source.exists(), "the editor's own file is not the agent's to delete"
+    assert print_file(desktop, notes, "Notes", direct=True)[0] == 6  # no spool name: not deleted
+    sample_pdf, notes_pdf = server.wait_pdf(DEFAULT, count=2, before=before)
+    assert pdf_title_pages(sample_pdf) == ("Orvik sample (1)", 1)
+    assert [line.strip() for line in page_text(sample_pdf, 1).rstrip("\n\f").split("\n")] == SAMPLE
+    assert gone(spool), "the spool file is left after printing"
+    assert pdf_title_pages(notes_pdf) == ("Notes", 1)
+    assert page_text(notes_pdf, 1).strip() == "Notes stay where they are." and notes.exists()
 
 
 def test_pages_hold_the_lines_the_line_height_gives_and_jobs_print_in_order(
         desktop, server, print_agent, metrics, tmp_path):
     per_page = max(1, metrics["vertres"] // metrics["tm_height"])
-    # Two pages exactly full (no empty third page), then one line more.
     jobs = [("Full pages", 2 * per_page, 2), ("One line over", 2 * per_page + 1, 3)]
-    before = server.pdfs(printserver.DEFAULT)
-    spools = []
+    before = server.pdfs(DEFAULT)
     for title, count, _ in jobs:
         source = tmp_path / f"{count}.txt"
         source.write_text("".join(f"{title} line {n:03}\r\n" for n in range(1, count + 1)))
-        code, spool = print_file(desktop, source, printserver.DEFAULT, title)
-        assert code == 6
-        spools.append(spool)
-    pdfs = server.wait_pdf(printserver.DEFAULT, count=2, before=before)
-    for pdf, (title, count, pages) in zip(pdfs, jobs):  # in job order
-        assert title_of(pdf) == title
-        assert pages_of(pdf) == pages, f"{count} lines at {per_page} a page"
-        starts = [page_text(pdf, p).split("\n")[0].strip() for p in range(1, pages + 1)]
-        assert starts == [f"{title} line {1 + p * per_page:03}" for p in range(pages)]
-    assert page_text(pdfs[1], 3).strip() == f"One line over line {2 * per_page + 1:03}"
-    assert all(wait_gone(s) for s in spools)
+        assert print_file(desktop, source, title)[0] == 6
+    for pdf, (title, count, pages) in zip(server.wait_pdf(DEFAULT, count=2, before=before), jobs):
+        assert pdf_title_pages(pdf) == (title, pages), f"{count} lines at {per_page} a page"
+        starts = [page_text(pdf, p).strip().split("\n") for p in range(1, pages + 1)]
+        assert [s[0].strip() for s in starts] == [f"{title} line {1 + p * per_page:03}" for p in range(pages)]
+    assert starts[-1] == [f"One line over line {2 * per_page + 1:03}"]
 
 
-def test_long_lines_wrap_within_the_printable_width(desktop, server, print_agent, metrics, tmp_path):
-    """Widths are measured on the PDF: pdftotext's word boxes give each printed
-    line's extent in points. The device font is fixed-pitch (checked below:
-    narrow and wide letters take the same room), so the pitch in points and
-    the device's own width of "M" in dots give the scale from points to
-    dots, and every printed line must stay within HORZRES - 110 dots.
-    The wrap must also be greedy: the next word would not have fitted."""
-    width = metrics["horzres"] - LEFT_MARGIN - RIGHT_MARGIN
-    m_width = metrics["m_width"]
+def test_long_lines_wrap_greedily_within_the_printable_width(desktop, server, print_agent, metrics, tmp_path):
+    """pdftotext's word boxes give each line's extent in points; the device
+    font is fixed-pitch (checked), so the pitch and the device's width of "M"
+    in dots convert points to dots: no line may pass HORZRES - 110 dots, and
+    the next word must not have fitted."""
+    width, m_width = metrics["horzres"] - LEFT_MARGIN - RIGHT_MARGIN, metrics["m_width"]
     words = [("iiii", "MMMM", "wrap", "at", "blanks", "only", "when", "a", "word", "would", "cross",
               "the", "right", "margin")[n % 14] + str(n) for n in range(40)]
     long_word = "".join(chr(ord("a") + n % 26) for n in range(2 * width // m_width + 7))
-    source_lines = [" ".join(words), long_word]
-    assert all(len(line) <= 400 for line in source_lines)
     source = tmp_path / "long.txt"
-    source.write_text("\r\n".join(source_lines) + "\r\n")
-    before = server.pdfs(printserver.DEFAULT)
-    code, _ = print_file(desktop, source, printserver.DEFAULT, "Long lines")
-    assert code == 6
-    pdf, = server.wait_pdf(printserver.DEFAULT, before=before)
-    lines = printed_lines(pdf)
+    source.write_text(" ".join(words) + "\r\n" + long_word + "\r\n")
+    before = server.pdfs(DEFAULT)
+    assert print_file(desktop, source, "Long lines")[0] == 6
+    lines = printed_lines(server.wait_pdf(DEFAULT, before=before)[0])
 
     pitches = [(x1 - x0) / len(word) for line in lines for word, x0, x1 in line]
     assert max(pitches) - min(pitches) < 0.02 * min(pitches), "the device font is not fixed-pitch"
-    dots_per_point = m_width / (sum(pitches) / len(pitches))
+    pitch = sum(pitches) / len(pitches)
     left = lines[0][0][1]
     for line in lines:
-        assert abs(line[0][1] - left) < 0.5, "every printed line starts at the left margin"
-        chars = round((line[-1][2] - left) / (sum(pitches) / len(pitches)))
-        extent = (line[-1][2] - left) * dots_per_point
-        assert extent <= width + chars * 0.5, f"{line} reaches past the printable width"
-
+        assert abs(line[0][1] - left) < 0.5, "every line starts at the left margin"
+        chars = round((line[-1][2] - left) / pitch)
+        assert (line[-1][2] - left) * m_width / pitch <= width + chars * 0.5, f"{line} is too wide"
     texts = [" ".join(w for w, _, _ in line) for line in lines]
-    assert "".join(texts).replace(" ", "") == "".join(source_lines).replace(" ", ""), "characters lost"
     split = next(i for i in range(len(texts) + 1) if " ".join(texts[:i]).split() == words)
-    word_lines = [t.split() for t in texts[:split]]
-    assert len(word_lines) > 1, "the line of words did not wrap"
-    for line, following in zip(word_lines, word_lines[1:]):
-        with_next = len(" ".join(line)) + 1 + len(following[0])
-        assert with_next * m_width > width - with_next * 0.5, f"{following[0]} would have fitted"
-    # The word wider than the line breaks hard where the width ends.
-    pieces = texts[split:]
+    assert split > 1, "the line of words did not wrap"
+    for line, following in zip(texts[:split], texts[1:split]):
+        with_next = len(line) + 1 + len(following.split()[0])
+        assert with_next * m_width > width - with_next * 0.5, f"{following} would have fitted"
+    pieces = texts[split:]  # the word wider than a line breaks hard where the width ends
     assert "".join(pieces) == long_word and len(pieces) == 3
-    for piece in pieces[:-1]:
-        assert len(piece) * m_width <= width + len(piece) * 0.5
-        assert (len(piece) + 1) * m_width > width - (len(piece) + 1) * 0.5
+    assert all(width - (len(p) + 1) * 0.5 < (len(p) + 1) * m_width for p in pieces[:-1])
 
 
 def test_an_empty_file_is_accepted_prints_no_page_and_is_deleted(desktop, server, print_agent, tmp_path):
     source = tmp_path / "empty.txt"
     source.write_bytes(b"")
-    before = server.pdfs(printserver.DEFAULT)
-    code, spool = print_file(desktop, source, printserver.DEFAULT, "Nothing at all")
-    assert code == 6
-    assert wait_gone(spool)
-    # Wine still hands the server a job: PostScript without a page, which
-    # the server counts as 0 pages. Ghostscript, behind cups-pdf, makes a
-    # PDF of one blank page of it.
-    pdf, = server.wait_pdf(printserver.DEFAULT, before=before)
+    before = server.pdfs(DEFAULT)
+    code, spool = print_file(desktop, source, "Nothing at all")
+    assert code == 6 and gone(spool)
+    # Wine still hands the server a job without a page (0 pages in its log);
+    # Ghostscript, behind cups-pdf, makes one blank page of it.
+    pdf, = server.wait_pdf(DEFAULT, before=before)
     job = printserver.job_number(pdf)[0]
-    assert title_of(pdf) == "Nothing at all"
-    assert b"%%Page:" not in server.job_document(job)
-    assert server.job_pages(job) == 0
-    assert pages_of(pdf) == 1 and page_text(pdf, 1).strip() == ""
+    assert b"%%Page:" not in server.job_document(job) and server.job_pages(job) == 0
+    assert pdf_title_pages(pdf) == ("Nothing at all", 1) and page_text(pdf, 1).strip() == ""
 
 
-def test_a_file_that_is_no_spool_file_is_printed_and_left_in_place(desktop, server, print_agent, tmp_path):
-    """Sent as raw bytes: the names stand in reverse order in the string
-    area and the document name begins right at its start (offset 0)."""
-    notes = tmp_path / "notes.txt"
-    notes.write_text("Notes stay where they are.\r\n")
-    printer, file, document = printserver.DEFAULT, desktop.windows_path(notes), "Notes"
-    at_file = len(document) + 1
-    at_printer = at_file + len(file) + 1
-    offsets = b"".join(n.to_bytes(2, "little") for n in (at_printer, at_file, 0))
-    before = server.pdfs(printserver.DEFAULT)
-    result = desktop.send("--code", 5, "--hex", "22:" + offsets.hex(), "--str", f"28:{document}",
-                          "--str", f"{28 + at_file}:{file}", "--str", f"{28 + at_printer}:{printer}")
-    assert_reply(result, 6)
-    pdf, = server.wait_pdf(printserver.DEFAULT, before=before)
-    assert title_of(pdf) == "Notes"
-    assert page_text(pdf, 1).strip() == "Notes stay where they are."
-    assert notes.exists()
-
-
-# -- refusals ------------------------------------------------------------------
-
-def test_a_missing_file_is_refused(desktop, server, print_agent, spool_folder):
-    code, _ = print_file(desktop, spool_folder / "orv9999", printserver.DEFAULT, "Missing", direct=True)
-    assert code == 99
-
-
-def test_a_printer_without_a_device_context_is_refused_and_the_file_stays(
-        desktop, server, print_agent, spool_folder):
-    spool = spool_folder / "orv901"  # a spool name: printing it would delete it
-    spool.write_text("Not for a printer that is not there.\r\n")
-    code, _ = print_file(desktop, spool, "No Such Printer", "Nowhere", direct=True)
-    assert code == 99
+@pytest.mark.parametrize("name,printer", [("orv9999", DEFAULT), ("orv901", "No Such Printer")])
+def test_a_missing_file_or_printer_is_refused_and_the_file_stays(desktop, server, print_agent,
+                                                                  spool_folder, name, printer):
+    spool = spool_folder / name
+    if name == "orv901":  # a spool name: printing it would delete it
+        spool.write_text("Not for a printer that is not there.\r\n")
+    assert print_file(desktop, spool, "Refused", printer=printer, direct=True)[0] == 99
     time.sleep(0.5)
-    assert spool.exists()
-
-
-def request_with_offsets(desktop, offsets, strings, size=None):
-    args = ["--code", 5, "--hex", "22:" + b"".join(
-        (n & 0xFFFF).to_bytes(2, "little") for n in offsets).hex()]
-    for at, text in strings:
-        args += ["--str", f"{28 + at}:{text}"]
-    if size is not None:
-        args += ["--size", size, "--block-size", size]
-    return desktop.send(*args)
-
-
-@pytest.mark.parametrize("number,case", [(801, "file-beyond-the-block"), (802, "printer-before-the-block"),
-                                         (803, "document-at-the-block-end"), (804, "document-without-its-nul")])
-def test_names_that_do_not_lie_within_the_block_are_refused(
-        desktop, server, print_agent, spool_folder, number, case):
-    spool = spool_folder / f"orv{number}"  # a spool name: printing it would delete it
-    spool.write_text("Must not be printed.\r\n")
-    printer, file = printserver.DEFAULT, desktop.windows_path(spool)
-    at_file, at_doc = len(printer) + 1, len(printer) + 1 + len(file) + 1
-    strings = [(0, printer), (at_file, file), (at_doc, "Stray")]
-    end = 28 + at_doc + len("Stray") + 1  # payload bytes up to the last NUL
-    size = None
-    if case == "file-beyond-the-block":
-        offsets = (0, 0x7000, at_doc)
-    elif case == "printer-before-the-block":
-        offsets = (-200, at_file, at_doc)
-    elif case == "document-at-the-block-end":
-        offsets, size = (0, at_file, end - 28), 26 + end
-    else:  # the block ends right after "Stray", before its NUL
-        offsets, size = (0, at_file, at_doc), 26 + end - 1
-    assert_reply(request_with_offsets(desktop, offsets, strings, size), 99)
-    time.sleep(0.5)
-    assert spool.exists()
+    assert spool.exists() == (name == "orv901")

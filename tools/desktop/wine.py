@@ -164,6 +164,18 @@ class Desktop:
             time.sleep(0.2)
         return False
 
+    def running(self):
+        """The Windows command lines of the programs running in this prefix."""
+        found, mine = [], b"WINEPREFIX=" + str(self.prefix).encode()
+        for entry in Path("/proc").iterdir():
+            try:
+                if mine in (entry / "environ").read_bytes().split(b"\0"):
+                    args = (entry / "cmdline").read_bytes().split(b"\0")
+                    found.append([a.decode(errors="replace") for a in args if a])
+            except OSError:
+                continue
+        return found
+
     def probe(self, *args, timeout=60):
         """Runs orvprobe once; returns (exit code, JSON objects it printed, text)."""
         with tempfile.TemporaryFile("w+") as out:
