@@ -4,6 +4,7 @@
 #   make          host cores and unit tests, and the Windows programs (32- and 64-bit)
 #   make demo     the agent on a private desktop, driven by orvprobe
 #   make test     unit tests (plain and under ASan/UBSan) and end-to-end tests under Wine
+#   make test-versions  the end-to-end tests under Windows 95, 98, XP and 10 (as Wine reports them)
 #   make bench    benchmarks (not part of make test)
 #   make dist     a zip for Windows users
 
@@ -12,7 +13,7 @@ JOBS ?= 2
 CMAKE_WIN = -DCMAKE_BUILD_TYPE=Release
 PYTEST = /usr/bin/python3 -m pytest
 
-.PHONY: all deps host asan win32 win64 windows unit e2e test demo bench dist clean
+.PHONY: all deps host asan win32 win64 windows unit e2e test test-versions demo bench dist clean
 
 all: host win32 win64
 
@@ -46,6 +47,15 @@ e2e: windows
 	cd tests/e2e && ORV_BUILD=$(abspath $(BUILD)) $(PYTEST) -q -rs
 
 test: unit e2e
+
+# The end-to-end suite once per Windows version that Wine reports, one line each.
+VERSIONS = win95 win98 winxp win10
+test-versions: windows
+	@status=0; for v in $(VERSIONS); do \
+	  log=$(abspath $(BUILD))/e2e/versions-$$v.log; mkdir -p $(abspath $(BUILD))/e2e; \
+	  (cd tests/e2e && ORV_WINDOWS=$$v ORV_BUILD=$(abspath $(BUILD)) $(PYTEST) -q -rs >$$log 2>&1) || status=1; \
+	  echo "$$v: $$(grep -E '(passed|failed|error)' $$log | tail -n 1 | tr -d '=')"; \
+	done; exit $$status
 
 demo: windows
 	ORV_BUILD=$(abspath $(BUILD)) /usr/bin/python3 scripts/demo.py
