@@ -67,3 +67,12 @@ def test_chain_changes_are_repaired_or_passed_on_unchanged(desktop):
     agent.quit()
     watch.stop()
     second.stop()
+
+
+def test_a_next_viewer_killed_without_leaving_the_chain_leaves_the_agent_serving(desktop):
+    watch, agent = watcher_then_agent(desktop)
+    watch.process.kill()
+    watch.process.wait(timeout=15)
+    for sequence in range(10, 20):
+        assert_reply(desktop.send("--code", 7, "--sequence", sequence), 8)
+    agent.quit()

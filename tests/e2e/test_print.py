@@ -2,6 +2,7 @@
 write PDF files: spool names, the printer list, print jobs as the editor
 sends them, and what ends up on paper, read back with pdfinfo and pdftotext."""
 import re
+import shutil
 import subprocess
 import time
 from pathlib import Path
@@ -218,3 +219,35 @@ def test_a_missing_file_or_printer_is_refused_and_the_file_stays(desktop, server
     assert print_file(desktop, spool, "Refused", printer=printer, direct=True)[0] == 99
     time.sleep(0.5)
     assert spool.exists() == (name == "orv901")
+
+
+# -- faults of the surroundings; these end the module: they change its printers, folder and agent --
+
+def long_text(path, lines=3000):
+    path.write_text("".join(f"Line {n} of a document long enough to be printing for a while.\r\n"
+                            for n in range(lines)))
+    return path
+
+
+def test_a_printer_removed_while_its_job_waits_ends_the_job_and_the_agent_serves_on(
+        desktop, server, print_agent, tmp_path):
+    code, spool = print_file(desktop, long_text(tmp_path / "long.txt"), "Removed", printer="OrvikDraft")
+    assert code == 6
+    server.lp("lpadmin", "-x", "OrvikDraft")
+    assert gone(spool, timeout=60), "the job did not end with its spool file deleted"
+    assert desktop.wait_presence(5)
+
+
+def test_a_removed_tmp_folder_moves_spool_names_to_the_next_folder(desktop, server, print_agent, spool_folder):
+    (desktop.prefix / "drive_c" / "tmp").mkdir(exist_ok=True)
+    shutil.rmtree(spool_folder)
+    assert assert_reply(desktop.send("--code", 3), 4)["decoded"]["path"].lower().startswith("c:\\tmp\\orv")
+
+
+def test_an_agent_killed_while_printing_is_replaced_by_one_that_serves(desktop, server, print_agent, tmp_path):
+    assert print_file(desktop, long_text(tmp_path / "long.txt"), "Killed")[0] == 6
+    print_agent.process.kill()
+    print_agent.process.wait(timeout=15)
+    Agent(desktop).wait_answering()
+    assert_reply(desktop.send("--code", 3), 4)
+    assert_reply(desktop.send("--code", 1), 2)

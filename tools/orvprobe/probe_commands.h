@@ -5,6 +5,7 @@
 int cmd_send(const probe_args& args);
 int cmd_presence(const probe_args& args);
 int cmd_batch(const probe_args& args);
+int cmd_replay(const probe_args& args);
 int cmd_watch(const probe_args& args);
 int cmd_window(const probe_args& args);
 int cmd_message(const probe_args& args);

@@ -50,6 +50,11 @@ static const char help_text[] =
     "      p50, p99 and lost count at the end. With --resume-file it waits at the\n"
     "      mark until PATH.mark exists and at the end until PATH.end exists, so\n"
     "      that the caller can read the agent's memory at those points.\n"
+    "  orvprobe replay FILE [--timeout MS]\n"
+    "      Writes each line of FILE (a clipboard object in hex) under format 10,\n"
+    "      waits for a reply with the object's sequence, answers the Help\n"
+    "      viewer's \"ERROR\" box after a reply 14, then sends a presence check;\n"
+    "      prints one JSON line per object: its reply (or null) and presence.\n"
     "\n"
     "For the tests:\n"
     "  orvprobe watch [--seconds N] [--stop-file PATH] [--no-forward]\n"
@@ -87,7 +92,7 @@ struct command {
 
 static const command commands[] = {
     {"send", cmd_send},           {"presence", cmd_presence},
-    {"batch", cmd_batch},         {"watch", cmd_watch},
+    {"batch", cmd_batch},         {"replay", cmd_replay},       {"watch", cmd_watch},
     {"window", cmd_window},       {"window-info", cmd_window_info},
     {"wait-window", cmd_wait_window}, {"message", cmd_message},
     {"printers", cmd_printers},   {"spool-name", cmd_spool_name},
