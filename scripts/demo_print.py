@@ -1,12 +1,11 @@
 """The demo's printing part (printers, a spool name, a sample text to PDF)."""
 import os
 import shutil
-import subprocess
 import sys
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tools"))
-from desktop import printserver  # noqa: E402
+from desktop import pdf_info, pdf_text, printserver  # noqa: E402
 
 SAMPLE = """\
 Orvik prints from the console editor
@@ -83,9 +82,8 @@ def show(desktop, server, show_exchange):
         print(f"\n== The spool file {spool} {state}")
     kept = demo_dir / "orvik-demo-page.pdf"
     shutil.copyfile(pdf, kept)
-    info = subprocess.run(["pdfinfo", str(kept)], capture_output=True, text=True).stdout
-    pages = next((line.split(":", 1)[1].strip() for line in info.splitlines() if line.startswith("Pages:")), "?")
-    print(f"\n== The printed document: {kept} ({pages} page(s))")
-    printed = subprocess.run(["pdftotext", "-layout", str(kept), "-"], capture_output=True, text=True).stdout
+    title, pages = pdf_info(kept)
+    print(f"\n== The printed document \"{title}\": {kept} ({pages} page(s))")
+    printed = pdf_text(kept)
     for line in printed.rstrip().splitlines():
         print("   | " + line.rstrip())

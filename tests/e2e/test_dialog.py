@@ -28,11 +28,6 @@ def dialog_result(desktop):
     return reply, reply["decoded"]
 
 
-def wait_dialog(desktop, title=OPEN_TITLE, timeout=8000):
-    code, objects, _ = desktop.probe("wait-window", "--title", title, "--timeout", timeout)
-    return objects[0]["window"] if code == 0 else None
-
-
 def control(dialog, control_id, class_name, field="text"):
     found = [c for c in dialog["children"] if c["id"] == control_id and c["class"] == class_name]
     assert found, f"the dialog has no {class_name} {control_id}"
@@ -84,7 +79,7 @@ def test_without_a_usable_console_window_the_dialog_is_refused(desktop, shared_a
         assert dialog_result(desktop)[1] == {"dialog_state": NONE}, "before any dialog"
     stand_in = show and start_watch(desktop, "window", "--show", show, "--seconds", 60)
     assert_reply(request_dialog(desktop, r"C:\DOCS\NOTE.TXT"), 99, 64)
-    assert wait_dialog(desktop, timeout=500) is None, "a dialog opened after all"
+    assert desktop.wait_window(500, title=OPEN_TITLE) is None, "a dialog opened after all"
     assert dialog_result(desktop)[1] == {"dialog_state": PENDING}, "pending until the next request 9"
     if stand_in:
         stand_in.stop()
@@ -94,7 +89,7 @@ def test_the_dialog_opens_after_reply_10_over_the_console_window(desktop, shared
     watch = start_watch(desktop)
     console_seen = len(console.poll())
     assert_reply(request_dialog(desktop, r"C:\DOCS\NOTE.TXT", sequence=0x0A0B), 10, 64)
-    dialog = wait_dialog(desktop)
+    dialog = desktop.wait_window(title=OPEN_TITLE)
     assert dialog and dialog["owner"] == console.hwnd, "the dialog belongs to the console window"
     # The watcher saw reply 10 before the dialog disabled its owner (both
     # stamps come from the one performance counter).
@@ -112,7 +107,7 @@ def test_the_dialog_opens_after_reply_10_over_the_console_window(desktop, shared
     assert dialog_result(desktop)[1] == {"dialog_state": PENDING}
     assert_reply(desktop.send("--code", 7), 8)
     assert_reply(request_dialog(desktop, r"C:\NOTE.TXT", open_mode=0, sequence=0x0910), 99, 64)
-    assert wait_dialog(desktop, INSERT_TITLE, timeout=500) is None, "a second dialog opened"
+    assert desktop.wait_window(500, title=INSERT_TITLE) is None, "a second dialog opened"
     reply, chosen = end_dialog(desktop, IDOK)
     assert chosen == {"dialog_state": CHOSEN, "dir_length": 7, "chosen_path": r"C:\DOCS\NOTE.TXT"}
     assert reply["size"] == 96  # 16 characters + 32 bytes of payload, rounded up
@@ -128,7 +123,7 @@ def test_title_folder_and_name_follow_the_request(desktop, shared_agent, console
     shows as "<volume label> (C:)"."""
     title = INSERT_TITLE if open_mode == 0 else OPEN_TITLE
     assert_reply(request_dialog(desktop, path, open_mode), 10)
-    dialog = wait_dialog(desktop, title)
+    dialog = desktop.wait_window(title=title)
     assert dialog and dialog["text"] == title
     assert control(dialog, FILE_NAME_ID, "Edit") == name
     assert control(dialog, LOOK_IN_ID, "ComboBox", "selected_text").endswith(look_in)
@@ -141,7 +136,7 @@ def test_title_folder_and_name_follow_the_request(desktop, shared_agent, console
 
 def test_a_long_name_comes_back_in_a_short_folder(desktop, shared_agent, console):
     assert_reply(request_dialog(desktop, "C:\\" + LONG_FOLDER + "\\"), 10)
-    dialog = wait_dialog(desktop)
+    dialog = desktop.wait_window(title=OPEN_TITLE)
     assert dialog and control(dialog, LOOK_IN_ID, "ComboBox", "selected_text") == LONG_FOLDER
     _, first = end_dialog(desktop, IDOK, name=LONG_FILE)
     batch = desktop.prefix / "drive_c" / "orv_short.bat"  # Wine's cmd gives the short form with %~s
@@ -159,7 +154,7 @@ def test_a_long_name_comes_back_in_a_short_folder(desktop, shared_agent, console
 def test_the_filter_choice_of_a_chosen_file_is_remembered(desktop, shared_agent, console):
     for pick, button, remembered in [(1, IDOK, "All Files"), (2, IDCANCEL, "Text Files")]:
         assert_reply(request_dialog(desktop, r"C:\DOCS\NOTE.TXT"), 10)
-        dialog = wait_dialog(desktop)
+        dialog = desktop.wait_window(title=OPEN_TITLE)
         assert control(dialog, FILE_TYPE_ID, "ComboBox", "selected_text") == remembered
         combo = [c for c in dialog["children"] if c["id"] == FILE_TYPE_ID][0]["hwnd"]
         desktop.probe("message", "--hwnd", combo, "--msg", CB_SETCURSEL, "--wparam", pick)

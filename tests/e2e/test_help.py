@@ -9,25 +9,21 @@ import pytest
 
 from conftest import Agent, assert_reply, start_watch
 
-BM_CLICK = 0x00F5
 FOLDER = r"C:\Program Files\Orvik"
 
 
 def ask_for_help(desktop, sequence, expected_path):
     assert_reply(desktop.send("--code", 13, "--sequence", sequence), 14, 64)
-    code, objects, _ = desktop.probe("wait-window", "--title", "ERROR", "--timeout", 10000)
-    assert code == 0, "winhlp32 showed no ERROR box"
-    box = objects[0]["window"]
+    box = desktop.wait_window(10000, title="ERROR")
+    assert box, "winhlp32 showed no ERROR box"
     watch = start_watch(desktop, "watch", "--seconds", 30)  # told at once what the clipboard holds
     held = watch.wait_for(lambda e: e["event"] == "draw_clipboard")["format10"]
     watch.stop()
     assert (held["code"], held["sequence"]) == (14, sequence), "reply 14 went out before the viewer"
     text = " ".join(c["text"] for c in box["children"] if c["class"].lower() == "static")
     assert any(f"{quote}{expected_path}'" in text for quote in "'`"), text
-    buttons = {c["text"].replace("&", ""): c["id"] for c in box["children"] if c["class"] == "Button"}
-    desktop.probe("message", "--hwnd", box["hwnd"], "--child-id", buttons.get("No", buttons.get("OK")),
-                  "--msg", BM_CLICK)
-    assert desktop.probe("wait-window", "--title", "ERROR", "--timeout", 300)[0] != 0, "the box stays"
+    desktop.click(box, "No", "OK")
+    assert not desktop.wait_window(300, title="ERROR"), "the box stays"
     assert_reply(desktop.send("--code", 7), 8)
 
 

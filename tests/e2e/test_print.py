@@ -3,14 +3,13 @@ write PDF files: spool names, the printer list, print jobs as the editor
 sends them, and what ends up on paper, read back with pdfinfo and pdftotext."""
 import re
 import shutil
-import subprocess
 import time
 from pathlib import Path
 
 import pytest
 
 from conftest import Agent, assert_reply, end_all_programs
-from desktop import printserver
+from desktop import pdf_info, pdf_text, pdf_word_lines, printserver
 
 pytestmark = pytest.mark.shared_agent
 DEFAULT = printserver.DEFAULT
@@ -77,33 +76,6 @@ def gone(path, timeout=10):
     return not Path(path).exists()
 
 
-def pdf_title_pages(pdf):
-    text = subprocess.run(["pdfinfo", str(pdf)], capture_output=True, text=True, check=True).stdout
-    info = dict(line.split(":", 1) for line in text.splitlines() if ":" in line)
-    return info["Title"].strip(), int(info["Pages"])
-
-
-def page_text(pdf, page):
-    return subprocess.run(["pdftotext", "-layout", "-f", str(page), "-l", str(page), str(pdf), "-"],
-                          capture_output=True, text=True, check=True).stdout
-
-
-def printed_lines(pdf):
-    """Every printed line, top to bottom, as (word, x_min, x_max) in points."""
-    xhtml = subprocess.run(["pdftotext", "-bbox", str(pdf), "-"], capture_output=True, text=True,
-                           check=True).stdout
-    lines = []
-    for page in xhtml.split("<page ")[1:]:
-        rows = {}
-        for x0, y0, x1, word in re.findall(
-                r'<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="[\d.]+">(.*?)</word>', page):
-            word = word.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", '"') \
-                       .replace("&apos;", "'").replace("&amp;", "&")
-            rows.setdefault(round(float(y0), 1), []).append((word, float(x0), float(x1)))
-        lines += [sorted(rows[y], key=lambda w: w[1]) for y in sorted(rows)]
-    return lines
-
-
 def test_spool_names_and_the_printer_list(desktop, server, print_agent, spool_folder):
     tmp = desktop.windows_path(spool_folder)
     for expected in ("orv3", "orv5"):  # numbers from 2, those taken skipped
@@ -139,11 +111,11 @@ def test_a_spool_file_prints_with_every_character_and_a_file_of_the_editor_stays
     assert code == 6
     assert print_file(desktop, notes, "Notes", direct=True)[0] == 6  # no spool name: not deleted
     sample_pdf, notes_pdf = pdf_server.wait_pdf(DEFAULT, count=2, before=before)
-    assert pdf_title_pages(sample_pdf) == ("Orvik sample (1)", 1)
-    assert [line.strip() for line in page_text(sample_pdf, 1).rstrip("\n\f").split("\n")] == SAMPLE
+    assert pdf_info(sample_pdf) == ("Orvik sample (1)", 1)
+    assert [line.strip() for line in pdf_text(sample_pdf, 1).rstrip("\n\f").split("\n")] == SAMPLE
     assert gone(spool), "the spool file is left after printing"
-    assert pdf_title_pages(notes_pdf) == ("Notes", 1)
-    assert page_text(notes_pdf, 1).strip() == "Notes stay where they are." and notes.exists()
+    assert pdf_info(notes_pdf) == ("Notes", 1)
+    assert pdf_text(notes_pdf, 1).strip() == "Notes stay where they are." and notes.exists()
 
 
 def test_pages_hold_the_lines_the_line_height_gives_and_jobs_print_in_order(
@@ -156,8 +128,8 @@ def test_pages_hold_the_lines_the_line_height_gives_and_jobs_print_in_order(
         source.write_text("".join(f"{title} line {n:03}\r\n" for n in range(1, count + 1)))
         assert print_file(desktop, source, title)[0] == 6
     for pdf, (title, count, pages) in zip(pdf_server.wait_pdf(DEFAULT, count=2, before=before), jobs):
-        assert pdf_title_pages(pdf) == (title, pages), f"{count} lines at {per_page} a page"
-        starts = [page_text(pdf, p).strip().split("\n") for p in range(1, pages + 1)]
+        assert pdf_info(pdf) == (title, pages), f"{count} lines at {per_page} a page"
+        starts = [pdf_text(pdf, p).strip().split("\n") for p in range(1, pages + 1)]
         assert [s[0].strip() for s in starts] == [f"{title} line {1 + p * per_page:03}" for p in range(pages)]
     assert starts[-1] == [f"One line over line {2 * per_page + 1:03}"]
 
@@ -175,7 +147,7 @@ def test_long_lines_wrap_greedily_within_the_printable_width(desktop, pdf_server
     source.write_text(" ".join(words) + "\r\n" + long_word + "\r\n")
     before = pdf_server.pdfs(DEFAULT)
     assert print_file(desktop, source, "Long lines")[0] == 6
-    lines = printed_lines(pdf_server.wait_pdf(DEFAULT, before=before)[0])
+    lines = pdf_word_lines(pdf_server.wait_pdf(DEFAULT, before=before)[0])
 
     pitches = [(x1 - x0) / len(word) for line in lines for word, x0, x1 in line]
     assert max(pitches) - min(pitches) < 0.02 * min(pitches), "the device font is not fixed-pitch"
@@ -207,7 +179,7 @@ def test_an_empty_file_is_accepted_prints_no_page_and_is_deleted(desktop, pdf_se
     pdf, = pdf_server.wait_pdf(DEFAULT, before=before)
     job = printserver.job_number(pdf)[0]
     assert b"%%Page:" not in pdf_server.job_document(job) and pdf_server.job_pages(job) == 0
-    assert pdf_title_pages(pdf) == ("Nothing at all", 1) and page_text(pdf, 1).strip() == ""
+    assert pdf_info(pdf) == ("Nothing at all", 1) and pdf_text(pdf, 1).strip() == ""
 
 
 @pytest.mark.parametrize("name,printer", [("orv9999", DEFAULT), ("orv901", "No Such Printer")])

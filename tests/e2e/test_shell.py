@@ -44,19 +44,13 @@ def test_every_start_tells_a_running_window_to_quit_and_a_stuck_agent_wins(deskt
     stuck.stop()
 
 
-def wait_window(desktop, timeout=8000, **what):
-    args = [a for k, v in what.items() for a in (f"--{k}", v)]
-    code, objects, _ = desktop.probe("wait-window", *args, "--timeout", timeout)
-    return objects[0]["window"] if code == 0 else None
-
-
 @pytest.mark.parametrize("edition,product,close", [
     (1, "Orvik Windows Agent V4.00", "OK"), (2, "Quorvane Windows Agent V4.00", "enter"),
     (1, "Orvik Windows Agent V4.00", "escape"), (1, "Orvik Windows Agent V4.00", "close box")])
 def test_a_double_click_opens_the_about_box(desktop, edition, product, close):
     agent = Agent(desktop, edition=edition).wait_answering()
     agent.post(WM_AGENT_TRAY, 0, WM_LBUTTONDBLCLK)
-    about = wait_window(desktop, title=ABOUT_TITLE)
+    about = desktop.wait_window(title=ABOUT_TITLE)
     assert about, "no About box"
     statics = [c for c in about["children"] if c["class"].lower() == "static"]
     lines = [c["text"] for c in sorted(statics, key=lambda c: c["rect"][1])
@@ -74,7 +68,7 @@ def test_a_double_click_opens_the_about_box(desktop, edition, product, close):
     else:  # keys go to the OK button, which has the focus
         desktop.probe("message", "--title", ABOUT_TITLE, "--child-id", 1, "--msg", WM_KEYDOWN,
                       "--wparam", VK_RETURN if close == "enter" else VK_ESCAPE, "--post")
-    assert not wait_window(desktop, 500, title=ABOUT_TITLE), f"{close} did not close the About box"
+    assert not desktop.wait_window(500, title=ABOUT_TITLE), f"{close} did not close the About box"
     agent.quit()
 
 
@@ -83,20 +77,20 @@ def test_the_tray_menu_opens_about_and_quits(desktop):
     agent = Agent(desktop).wait_answering()
     for mouse in (WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONDBLCLK):
         agent.post(WM_AGENT_TRAY, 0, mouse)
-    assert not wait_window(desktop, 800, title=ABOUT_TITLE), "other mouse messages do nothing"
-    assert not wait_window(desktop, 300, **{"class": MENU_CLASS})
+    assert not desktop.wait_window(800, title=ABOUT_TITLE), "other mouse messages do nothing"
+    assert not desktop.wait_window(300, class_=MENU_CLASS)
 
     for key in ("a", "q"):
         agent.post(WM_AGENT_TRAY, 0, WM_RBUTTONUP)
-        assert wait_window(desktop, **{"class": MENU_CLASS}), "the tray menu did not open"
+        assert desktop.wait_window(class_=MENU_CLASS), "the tray menu did not open"
         if key == "a":
             desktop.screenshot("tray-menu.png")
             assert_reply(desktop.send("--code", 7), 8), "requests are served while the menu is open"
         agent.post(WM_CHAR, ord(key))
         if key == "a":
-            assert wait_window(desktop, title=ABOUT_TITLE), "&About did not open the About box"
+            assert desktop.wait_window(title=ABOUT_TITLE), "&About did not open the About box"
             desktop.probe("message", "--title", ABOUT_TITLE, "--child-id", 1, "--msg", BM_CLICK)
-            assert not wait_window(desktop, 500, title=ABOUT_TITLE) and agent.process.poll() is None
+            assert not desktop.wait_window(500, title=ABOUT_TITLE) and agent.process.poll() is None
     assert agent.exit_code() == 0, "&Quit ends the agent"
     watch.settle()
     before = len(watch.poll())

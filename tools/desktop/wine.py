@@ -14,7 +14,6 @@ Wine's spooler never hands a finished job to the print server.
 """
 import json
 import os
-import shutil
 import signal
 import subprocess
 import tempfile
@@ -185,6 +184,20 @@ class Desktop:
             out.seek(0)
             text = out.read()
         return r.returncode, parse_lines(text), text
+
+    def wait_window(self, timeout=8000, **what):
+        """The first shown window with the given title, class or hwnd, as
+        orvprobe describes it, once there within timeout ms; else None."""
+        args = [a for k, v in what.items() for a in (f"--{k.replace('_', '')}", v)]
+        code, objects, _ = self.probe("wait-window", *args, "--timeout", timeout)
+        return objects[0]["window"] if code == 0 else None
+
+    def click(self, window, *labels):
+        """Clicks the first button of the window labelled one of labels (& ignored)."""
+        buttons = {c["text"].replace("&", ""): c["id"] for c in window["children"]
+                   if c["class"].lower() == "button"}
+        button = next(buttons[label] for label in labels if label in buttons)
+        self.probe("message", "--hwnd", window["hwnd"], "--child-id", button, "--msg", 0x00F5)
 
     def send(self, *args, **kw):
         """One request; returns orvprobe's JSON result (reply is None when none came)."""
