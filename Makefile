@@ -63,8 +63,7 @@ demo: windows
 bench: deps windows
 	cmake -S . -B $(BUILD)/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build $(BUILD)/bench -j$(JOBS) --target layout_bench
-	$(BUILD)/bench/bench/layout_bench
-	ORV_BUILD=$(abspath $(BUILD)) /usr/bin/python3 bench/presence_bench.py
+	ORV_BUILD=$(abspath $(BUILD)) /usr/bin/python3 bench/run_bench.py
 
 dist: win32
 	setup/make_dist.sh $(BUILD)/win32 $(BUILD)/dist/orvik-windows.zip

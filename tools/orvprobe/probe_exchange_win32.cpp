@@ -196,3 +196,10 @@ double probe_ms_between(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
   QueryPerformanceFrequency(&frequency);
   return double(to.QuadPart - from.QuadPart) * 1000.0 / double(frequency.QuadPart);
 }
+
+double probe_unix_seconds() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  uint64_t ticks = (uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime;  // 100 ns since 1601
+  return double(ticks - 116444736000000000ULL) / 1e7;
+}

@@ -42,4 +42,7 @@ DWORD timeout_of(const probe_args& args, DWORD fallback);
 int exchange_and_report(probe_channel& channel, const request_spec& spec, DWORD timeout);
 
 double probe_ms_between(const LARGE_INTEGER& from, const LARGE_INTEGER& to);
+// The wall clock in seconds since 1970, the clock of file times on Linux
+// too: a benchmark lines up a request with files other programs write.
+double probe_unix_seconds();
 std::string hwnd_text(HWND window);

@@ -58,6 +58,7 @@ static bool request_from_args(const probe_args& args, request_spec& spec, std::s
 // Sends one request and prints the outcome as one JSON line.
 int exchange_and_report(probe_channel& channel, const request_spec& spec, DWORD timeout) {
   std::vector<uint8_t> block = build_request(spec);
+  double sent_at = probe_unix_seconds();
   LARGE_INTEGER sent;
   QueryPerformanceCounter(&sent);
   if (!probe_write(channel, block)) {
@@ -66,7 +67,7 @@ int exchange_and_report(probe_channel& channel, const request_spec& spec, DWORD 
   }
   bool answered = probe_wait_reply(channel, spec.sequence, timeout);
   json_object out;
-  out.field("sequence", int64_t(spec.sequence)).field("code", int64_t(spec.code));
+  out.field("sequence", int64_t(spec.sequence)).field("code", int64_t(spec.code)).field("sent_at", sent_at);
   if (answered) {
     out.raw("reply", describe_reply(channel.reply)).field("elapsed_ms", probe_ms_between(sent, channel.reply_time));
   } else {
@@ -85,6 +86,7 @@ int cmd_send(const probe_args& args) {
     return exit_usage;
   }
   probe_channel channel;
+  channel.forward = !args.has("no-forward");
   if (!probe_open(channel, true)) return exit_failed;
   int code = exchange_and_report(channel, spec, timeout_of(args, 2000));
   probe_close(channel);
@@ -139,7 +141,8 @@ int cmd_batch(const probe_args& args) {
     QueryPerformanceCounter(&sent);
     if (probe_write(channel, build_request(spec)) && probe_wait_reply(channel, spec.sequence, timeout)) {
       times.push_back(probe_ms_between(sent, channel.reply_time));
-      if (get_u16(&channel.reply[off_code]) != reply_presence && code == code_presence) wrong++;
+      // Every code a batch asks for is answered with the next code up.
+      if (get_u16(&channel.reply[off_code]) != uint16_t(code + 1)) wrong++;
     } else {
       lost++;
     }

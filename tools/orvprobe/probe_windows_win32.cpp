@@ -211,7 +211,7 @@ int cmd_message(const probe_args& args) {
     return exit_no_reply;
   }
   json_object out;
-  out.field("hwnd", hwnd_text(window));
+  out.field("hwnd", hwnd_text(window)).field("at", probe_unix_seconds());
   if (args.has("post")) {
     out.field("posted", PostMessageA(window, UINT(message), WPARAM(wparam), LPARAM(lparam)) != 0);
   } else {
