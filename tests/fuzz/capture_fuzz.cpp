@@ -1,6 +1,8 @@
 // Clipboard objects through the whole request path: the draw-clipboard
 // notification, the private copy, the posted request, the dispatcher and the
-// agent's services. Input: objects of [u16 length][bytes], in turn.
+// agent's services. Input: objects of [failures][u16 length][bytes], in turn;
+// the failures byte makes the platform refuse: bit 0 posting, bit 1 taking a
+// reply into the clipboard, bits 4-7 memory after that many allocations - 1.
 #include "agent/channel/agent_messages.h"
 #include "agent/channel/channel.h"
 #include "agent/print/print_job.h"
@@ -39,11 +41,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fake_desk.windows = {{fake_window_handle(0), "MS-DOS Prompt - ORVIK", "tty"}};
   fake_desk.short_path = "C:\\DOCS\\NOTE.TXT";
 
-  for (int objects = 0; size >= 2 && objects < 8; objects++) {
-    size_t n = std::min<size_t>(get_u16(data), size - 2);
-    std::vector<uint8_t> object(data + 2, data + 2 + n);
-    data += 2 + n, size -= 2 + n;
+  for (int objects = 0; size >= 3 && objects < 8; objects++) {
+    size_t n = std::min<size_t>(get_u16(data + 1), size - 3);
+    std::vector<uint8_t> object(data + 3, data + 3 + n);
     fake_put_clipboard(object);
+    fake.fail_post = data[0] & 1;
+    fake.fail_set_clipboard_data = data[0] & 2;
+    fake.fail_alloc_after = (data[0] >> 4) - 1;
+    data += 3 + n, size -= 3 + n;
     int publications = fake.publications;
     channel_draw_clipboard(agent_window, 0, 0);
     run_posted();
@@ -53,6 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       check(get_s16(reply.data() + off_block_size) != get_s16(object.data() + off_block_size));
       check(get_u32(reply.data() + off_sequence) == get_u32(object.data() + off_sequence));
     }
+    fake.fail_post = fake.fail_set_clipboard_data = false, fake.fail_alloc_after = -1;
     channel_draw_clipboard(agent_window, 0, 0);  // the reply's own notification
     run_posted();
     // Every private copy and print buffer is gone; only the clipboard holds memory.

@@ -33,6 +33,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(piece[2].find(editor) != std::string::npos);
   }
   std::string agent = find_agent_dir();
-  check(agent == (windows_dir[1] == ':' ? windows_dir[0] + std::string(":\\Program Files\\Orvik") : ""));
+  check(agent == (windows_dir[0] && windows_dir[1] == ':' ? windows_dir[0] + std::string(":\\Program Files\\Orvik") : ""));
   return 0;
 }
