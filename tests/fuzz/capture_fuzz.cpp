@@ -1,8 +1,8 @@
 // Clipboard objects through the whole request path: the draw-clipboard
 // notification, the private copy, the posted request, the dispatcher and the
-// agent's services. Input: objects of [failures][u16 length][bytes], in turn;
-// the failures byte makes the platform refuse: bit 0 posting, bit 1 taking a
-// reply into the clipboard, bits 4-7 memory after that many allocations - 1.
+// agent's services. Input: objects of [failures][u16 length][bytes]; the
+// failures byte makes the platform refuse: bit 0 posting, bit 1 taking a
+// reply, bits 4-7 memory after that many allocations - 1.
 #include "agent/channel/agent_messages.h"
 #include "agent/channel/channel.h"
 #include "agent/print/print_job.h"
@@ -16,8 +16,7 @@
 
 static void check(bool ok) { if (!ok) __builtin_trap(); }
 
-// Runs what the window procedure would run for the posted messages.
-static void run_posted() {
+static void run_posted() {  // as the window procedure would
   for (size_t i = 0; i < fake.messages.size(); i++) {
     fake_message m = fake.messages[i];  // services may post more meanwhile
     if (m.posted && m.message == WM_AGENT_REQUEST) request_dispatch(reinterpret_cast<uint8_t*>(m.lparam));
@@ -27,11 +26,7 @@ static void run_posted() {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fake_desktop_reset();  // the channel and the dialog service too
-  fake_print_os_reset();
-  fake_device_reset();
-  spool_reset();
-  install_services();
+  fake_desktop_reset(), fake_print_os_reset(), fake_device_reset(), spool_reset(), install_services();
   agent_window = reinterpret_cast<os_handle>(0x77);
   // A desk where every service can get to its work.
   print_fake.printers = {{"PDF", printer_attribute_default}};
@@ -45,24 +40,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t n = std::min<size_t>(get_u16(data + 1), size - 3);
     std::vector<uint8_t> object(data + 3, data + 3 + n);
     fake_put_clipboard(object);
-    fake.fail_post = data[0] & 1;
-    fake.fail_set_clipboard_data = data[0] & 2;
+    fake.fail_post = data[0] & 1, fake.fail_set_clipboard_data = data[0] & 2;
     fake.fail_alloc_after = (data[0] >> 4) - 1;
     data += 3 + n, size -= 3 + n;
     int publications = fake.publications;
     channel_draw_clipboard(agent_window, 0, 0);
     run_posted();
-    std::vector<uint8_t> reply = fake_clipboard_bytes();
-    if (fake.publications > publications) {  // a reply to this request
-      check(get_u16(reply.data() + off_block_size) == reply.size());
-      check(get_s16(reply.data() + off_block_size) != get_s16(object.data() + off_block_size));
-      check(get_u32(reply.data() + off_sequence) == get_u32(object.data() + off_sequence));
+    if (fake.publications > publications) {  // the reply to this request
+      std::vector<uint8_t> reply = fake_clipboard_bytes();
+      check(get_u16(&reply[off_block_size]) == reply.size());
+      check(get_s16(&reply[off_block_size]) != get_s16(&object[off_block_size]));
+      check(get_u32(&reply[off_sequence]) == get_u32(&object[off_sequence]));
     }
     fake.fail_post = fake.fail_set_clipboard_data = false, fake.fail_alloc_after = -1;
     channel_draw_clipboard(agent_window, 0, 0);  // the reply's own notification
     run_posted();
-    // Every private copy and print buffer is gone; only the clipboard holds memory.
-    check(fake.blocks.size() <= fake.clipboard.size());
+    check(fake.blocks.size() <= fake.clipboard.size());  // no copy or print buffer left behind
   }
   return 0;
 }

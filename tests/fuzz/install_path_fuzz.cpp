@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t at = 0; at < size; at++) {
     if (data[at] || i == 2) piece[i] += char(data[at]); else i++;
   }
-  fake_settings = {piece[0], piece[1], i == 2 ? std::optional<std::string>(piece[2]) : std::nullopt};
+  fake_settings = {piece[0], piece[1], i == 2 ? std::optional(piece[2]) : std::nullopt};
 
   std::string editor = find_editor_dir();
   check(editor.size() < dir_capacity);
@@ -33,6 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(piece[2].find(editor) != std::string::npos);
   }
   std::string agent = find_agent_dir();
-  check(agent == (windows_dir[0] && windows_dir[1] == ':' ? windows_dir[0] + std::string(":\\Program Files\\Orvik") : ""));
+  bool drive = windows_dir[0] && windows_dir[1] == ':';
+  check(agent == (drive ? windows_dir[0] + std::string(":\\Program Files\\Orvik") : ""));
   return 0;
 }

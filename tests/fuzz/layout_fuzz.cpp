@@ -1,10 +1,9 @@
 // The text layout over any bytes on any device. Input: font height, width,
-// height and fit answer (4 x s32; a fit answer below -1 means a measured fit
-// of 10 units a character), a repeat count (1 byte), then the file's text,
-// which the file holds that many times over so that chunk seams are reached.
-// The device and the file read stand in for their seams here and check the
-// calls: documents and pages nest, no line is longer than a source line,
-// no break byte is drawn and, in text without NULs, no character is lost.
+// height and fit answer (s32 each; below -1: 10 units a character), a repeat
+// count, then the text, which the file holds that many times over so that
+// chunk seams are reached. The device checks the calls: documents and pages
+// nest, no line is longer than a source line or holds a break, and in text
+// without NULs no character is lost.
 #include <algorithm>
 #include <cstring>
 
@@ -55,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   print_text(reinterpret_cast<os_handle>(1), reinterpret_cast<os_handle>(2), "doc");
   check(read_at == file_size && !document_open);
   if (!memchr(text, 0, text_size)) {
-    size_t marks = size_t(std::count_if(text, text + text_size, [](uint8_t c) { return c != ' ' && c != '\r' && c != '\n'; }));
-    check(drawn == marks * (file_size / text_size));
+    auto mark = [](uint8_t c) { return c != ' ' && c != '\r' && c != '\n'; };
+    check(drawn == size_t(std::count_if(text, text + text_size, mark)) * (file_size / text_size));
   }
   return 0;
 }
