@@ -3,7 +3,8 @@
 #
 #   make          host cores and unit tests, and the Windows programs (32- and 64-bit)
 #   make demo     the agent on a private desktop, driven by orvprobe
-#   make test     unit tests (plain and under ASan/UBSan) and end-to-end tests under Wine
+#   make test     unit tests (plain and under ASan/UBSan), the shipped programs' PE check,
+#                 and end-to-end tests under Wine
 #   make bench    benchmarks (not part of make test)
 #   make dist     a zip for Windows users
 
@@ -12,7 +13,7 @@ JOBS ?= 2
 CMAKE_WIN = -DCMAKE_BUILD_TYPE=Release
 PYTEST = /usr/bin/python3 -m pytest
 
-.PHONY: all deps host asan win32 win64 windows unit e2e test demo bench dist clean
+.PHONY: all deps host asan win32 win64 windows unit binaries e2e test demo bench dist clean
 
 all: host win32 win64
 
@@ -42,10 +43,15 @@ unit: host asan
 	cd $(BUILD)/host && ctest --output-on-failure -j$(JOBS)
 	cd $(BUILD)/asan && ctest --output-on-failure -j$(JOBS)
 
+# The 32-bit programs as files: machine, Windows 4.0 GUI header, imports
+# against tests/binary/*.imports. Runs no Windows code.
+binaries: win32
+	cd tests/binary && ORV_BUILD=$(abspath $(BUILD)) $(PYTEST) -q
+
 e2e: windows
 	cd tests/e2e && ORV_BUILD=$(abspath $(BUILD)) $(PYTEST) -q -rs
 
-test: unit e2e
+test: unit binaries e2e
 
 demo: windows
 	ORV_BUILD=$(abspath $(BUILD)) /usr/bin/python3 scripts/demo.py
