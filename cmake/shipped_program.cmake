@@ -1,6 +1,8 @@
 # The programs that ship (OrvAgent, OrvSetup) run on every Windows from 95 on:
 # no C or C++ runtime DLL or library, only the system DLLs. They get their own
 # start-up and memory routines (common/crt) and a Windows 4.0 GUI header.
+# Without libgcc, a stack frame over 4 KiB (___chkstk_ms) or a 64-bit division
+# in the 32-bit build (__udivdi3) fails the link: keep such code out of them.
 function(orv_shipped_program target)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(entry _WinMainCRTStartup)  # C names carry an underscore on i386
