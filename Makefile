@@ -4,7 +4,7 @@
 #   make          host cores and unit tests, and the Windows programs (32- and 64-bit)
 #   make demo     the agent on a private desktop, driven by orvprobe
 #   make test     unit tests (plain, under ASan/UBSan and under valgrind), a replay of
-#                 the fuzz corpus, and end-to-end tests under Wine
+#                 the fuzz corpus, the shipped programs' PE check, and end-to-end tests under Wine
 #   make test-versions  the end-to-end tests under Windows 95, 98, XP and 10 (as Wine reports them)
 #   make fuzz     each fuzz target for FUZZ_SECONDS (default 60)
 #   make bench    benchmarks (not part of make test)
@@ -18,7 +18,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = capture print_names layout dialog install_path
 FUZZ_BIN = $(BUILD)/fuzz/tests/fuzz
 
-.PHONY: all deps host asan win32 win64 windows unit valgrind fuzz-build fuzz-replay fuzz e2e test test-versions demo bench dist clean
+.PHONY: all deps host asan win32 win64 windows unit valgrind fuzz-build fuzz-replay fuzz binaries e2e test test-versions demo bench dist clean
 
 all: host win32 win64
 
@@ -74,10 +74,15 @@ fuzz: fuzz-build
 	    -artifact_prefix=$(BUILD)/fuzz/crashes/$$t- $(BUILD)/fuzz/corpus/$$t tests/fuzz/corpus/$$t || exit 1; \
 	done
 
+# The 32-bit programs as files: machine, Windows 4.0 GUI header, imports
+# against tests/binary/*.imports. Runs no Windows code.
+binaries: win32
+	cd tests/binary && ORV_BUILD=$(abspath $(BUILD)) $(PYTEST) -q
+
 e2e: windows
 	cd tests/e2e && ORV_BUILD=$(abspath $(BUILD)) $(PYTEST) -q -rs
 
-test: unit valgrind fuzz-replay e2e
+test: unit valgrind fuzz-replay binaries e2e
 
 # The end-to-end suite once per Windows version that Wine reports, one line each.
 VERSIONS = win95 win98 winxp win10
