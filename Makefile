@@ -3,8 +3,10 @@
 #
 #   make          host cores and unit tests, and the Windows programs (32- and 64-bit)
 #   make demo     the agent on a private desktop, driven by orvprobe
-#   make test     unit tests (plain and under ASan/UBSan) and end-to-end tests under Wine
+#   make test     unit tests (plain, under ASan/UBSan and under valgrind), a replay of
+#                 the fuzz corpus, the shipped programs' PE check, and end-to-end tests under Wine
 #   make test-versions  the end-to-end tests under Windows 95, 98, XP and 10 (as Wine reports them)
+#   make fuzz     each fuzz target for FUZZ_SECONDS (default 60)
 #   make bench    benchmarks (not part of make test)
 #   make dist     a zip for Windows users
 
@@ -12,8 +14,11 @@ BUILD ?= build
 JOBS ?= 2
 CMAKE_WIN = -DCMAKE_BUILD_TYPE=Release
 PYTEST = /usr/bin/python3 -m pytest
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = capture print_names layout dialog install_path
+FUZZ_BIN = $(BUILD)/fuzz/tests/fuzz
 
-.PHONY: all deps host asan win32 win64 windows unit e2e test test-versions demo bench dist clean
+.PHONY: all deps host asan win32 win64 windows unit valgrind fuzz-build fuzz-replay fuzz binaries e2e test test-versions demo bench dist clean
 
 all: host win32 win64
 
@@ -43,10 +48,41 @@ unit: host asan
 	cd $(BUILD)/host && ctest --output-on-failure -j$(JOBS)
 	cd $(BUILD)/asan && ctest --output-on-failure -j$(JOBS)
 
+# The unit tests under memcheck: no memory error, no definite or indirect leak.
+valgrind: host
+	valgrind -q --leak-check=full --errors-for-leak-kinds=definite,indirect --error-exitcode=1 \
+	  $(BUILD)/host/tests/unit/unit_tests --gtest_brief=1
+
+# libFuzzer targets (clang, ASan, UBSan) in a build of their own.
+fuzz-build: deps
+	cmake -S . -B $(BUILD)/fuzz -DORV_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	cmake --build $(BUILD)/fuzz -j$(JOBS)
+
+# Every checked-in input once, without fuzzing: a crash found once stays found.
+fuzz-replay: fuzz-build
+	@for t in $(FUZZ_TARGETS); do \
+	  $(FUZZ_BIN)/fuzz_$$t tests/fuzz/corpus/$$t/* > $(BUILD)/fuzz/replay_$$t.log 2>&1 \
+	    || { cat $(BUILD)/fuzz/replay_$$t.log; echo "fuzz replay failed: $$t"; exit 1; }; \
+	  echo "fuzz replay $$t: $$(ls tests/fuzz/corpus/$$t | wc -l) inputs"; \
+	done
+
+# New inputs go to $(BUILD)/fuzz/corpus, crashes to $(BUILD)/fuzz/crashes.
+fuzz: fuzz-build
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(BUILD)/fuzz/corpus/$$t $(BUILD)/fuzz/crashes; \
+	  $(FUZZ_BIN)/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -artifact_prefix=$(BUILD)/fuzz/crashes/$$t- $(BUILD)/fuzz/corpus/$$t tests/fuzz/corpus/$$t || exit 1; \
+	done
+
+# The 32-bit programs as files: machine, Windows 4.0 GUI header, imports
+# against tests/binary/*.imports. Runs no Windows code.
+binaries: win32
+	cd tests/binary && ORV_BUILD=$(abspath $(BUILD)) $(PYTEST) -q
+
 e2e: windows
 	cd tests/e2e && ORV_BUILD=$(abspath $(BUILD)) $(PYTEST) -q -rs
 
-test: unit e2e
+test: unit valgrind fuzz-replay binaries e2e
 
 # The end-to-end suite once per Windows version that Wine reports, one line each.
 VERSIONS = win95 win98 winxp win10

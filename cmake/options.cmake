@@ -8,4 +8,8 @@ if(WIN32)
   add_compile_options(-fno-exceptions -fno-rtti)
   add_compile_definitions(WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0400 WINVER=0x0400 _WIN32_IE=0x0400)
   add_link_options(-static -static-libgcc -static-libstdc++)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    # Nothing unwinds the stack of a 32-bit program without exceptions.
+    add_compile_options(-fno-asynchronous-unwind-tables)
+  endif()
 endif()

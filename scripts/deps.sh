@@ -7,7 +7,8 @@ want="cmake make g++ pkg-config zip
 g++-mingw-w64-i686 binutils-mingw-w64-i686
 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
 libgtest-dev libgmock-dev libbenchmark-dev
-python3 python3-pytest python3-liblnk
+python3 python3-pytest python3-liblnk python3-pefile
+clang libclang-rt-14-dev valgrind
 wine wine32:i386 libcups2:i386 wine64 libcups2
 xvfb xdotool x11-utils imagemagick fonts-wine
 cups cups-client cups-daemon printer-driver-cups-pdf poppler-utils"

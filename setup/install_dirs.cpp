@@ -2,8 +2,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <memory>
-#include <new>
 
 #include "setup/path_text.h"
 #include "setup/windows_settings.h"
@@ -26,22 +24,13 @@ void read_directory(uint32_t (*read)(char*, uint32_t), char* out) {
   out[length < dir_capacity ? length : 0] = '\0';
 }
 
-// PATH goes into the fixed copy when it fits; a longer one is read whole
-// into memory of the size the first read asked for. Returns the text to cut
-// (writable), empty when PATH is missing or cannot be read.
-char* read_path(std::unique_ptr<char[]>& long_path) {
+// PATH is read into the fixed copy, which holds the longest value an
+// environment variable can have. Returns the text to cut (writable), empty
+// when PATH is missing, cannot be read or does not fit after all.
+char* read_path() {
   uint32_t length = read_environment_variable("PATH", path_copy, path_copy_capacity);
-  if (length < path_copy_capacity) {
-    path_copy[length] = '\0';
-    return path_copy;
-  }
-  path_copy[0] = '\0';
-  long_path.reset(new (std::nothrow) char[length]);
-  if (!long_path) return path_copy;
-  uint32_t again = read_environment_variable("PATH", long_path.get(), length);
-  if (again >= length) return path_copy;  // grew in between: treat as no PATH
-  long_path[again] = '\0';
-  return long_path.get();
+  path_copy[length < path_copy_capacity ? length : 0] = '\0';
+  return path_copy;
 }
 
 void take_entry(const char* entry, size_t length) {
@@ -83,8 +72,7 @@ const char* find_editor_dir() {
   read_directory(read_windows_directory, windows_dir);
   read_directory(read_system_directory, system_dir);
 
-  std::unique_ptr<char[]> long_path;
-  char* piece = read_path(long_path);
+  char* piece = read_path();
   for (;;) {
     char* end = strchr(piece, ';');
     if (end) *end = '\0';

@@ -9,7 +9,7 @@
 #include <cstddef>
 
 constexpr size_t dir_capacity = 256;        // terminator included
-constexpr size_t path_copy_capacity = 1024;  // PATH values that fit need no allocation
+constexpr size_t path_copy_capacity = 32768;  // an environment value has at most 32767 characters
 
 extern char windows_dir[dir_capacity];
 extern char system_dir[dir_capacity];

@@ -1,5 +1,6 @@
 #include "agent/print/text_layout.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "agent/print/print_device.h"
@@ -17,12 +18,20 @@ static constexpr uint8_t carriage_return = 13;
 static constexpr uint8_t line_feed = 10;
 static constexpr char blank = ' ';
 
+// A device size less its margins, kept within 0 .. INT32_MAX: a device that
+// reports a nonsense size gets a narrow or short page, never an overflow.
+static int32_t less_margins(int32_t size, int32_t margins) {
+  return int32_t(std::clamp<int64_t>(int64_t(size) - margins, 0, INT32_MAX));
+}
+
 static void document_begin() {
   device_set_text_mapping(job_dc);
   page_y = -1;
-  line_height = device_font_height(job_dc);
-  printable_width = device_width(job_dc) - left_margin - right_margin;
-  printable_height = device_height(job_dc) - top_margin - bottom_margin;
+  // A font height below 1 would let page_y stand still or run backwards into
+  // the -1 that means "no page open", and pages would start inside pages.
+  line_height = std::max(device_font_height(job_dc), int32_t(1));
+  printable_width = less_margins(device_width(job_dc), left_margin + right_margin);
+  printable_height = less_margins(device_height(job_dc), top_margin + bottom_margin);
   device_start_document(job_dc, job_document_name, print_data_type);
 }
 
@@ -32,7 +41,8 @@ static void document_end() {
 }
 
 static void print_line(const char* chars, int32_t count) {
-  if (page_y != -1 && page_y + line_height > printable_height) {
+  // In 64 bits: a huge font height must not wrap the sum around.
+  if (page_y != -1 && int64_t(page_y) + line_height > printable_height) {
     device_end_page(job_dc);
     page_y = -1;
   }

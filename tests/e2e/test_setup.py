@@ -144,6 +144,7 @@ def expected(desktop, editor_dir, agent=True, editor=True, agent_copied=True, ed
 # (case, old agent running, source file removed, boxes clicked, how it ends, messages, expectation)
 INSTALLS = [
     ("everything", True, None, (), "OK", [], {}),
+    ("again over the agent running from its folder", True, None, (), "OK", [], {}),
     ("no agent", True, None, (AGENT_BOX,), "OK", [], {"agent": False}),
     ("no editor, empty manual", False, None, (EDITOR_BOX,), "OK", [], {"editor": False, "manual": "empty"}),
     ("agent file missing", True, "ORVAGENT.EXE", (), "OK", [AGENT_MESSAGE], {"agent_copied": False}),
@@ -156,7 +157,10 @@ INSTALLS = [
 
 @pytest.mark.parametrize("case,old,removed,clicks,how,messages,outcome", INSTALLS, ids=[i[0] for i in INSTALLS])
 def test_an_install_leaves_what_its_options_say(desktop, win, case, old, removed, clicks, how, messages, outcome):
-    old_agent = Agent(desktop).wait_answering() if old else None
+    if case.startswith("again"):  # its file can be replaced only once it has ended
+        (win / "Program Files" / "Orvik").mkdir(parents=True)
+        shutil.copy(desktop.exe("agent"), win / "Program Files" / "Orvik" / "OrvAgent.exe")
+    old_agent = Agent(desktop, path=AGENT if case.startswith("again") else None).wait_answering() if old else None
     if removed:
         (win / "setupsrc" / removed).unlink()
     if case == "editor file missing":

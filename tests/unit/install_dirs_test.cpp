@@ -53,16 +53,14 @@ TEST(EditorDirectory, ChosenFromPathReadAfresh) {
   EXPECT_STREQ(find_editor_dir(), "");
   EXPECT_STREQ(windows_dir, "");
 
-  // A long PATH is read whole with a second read.
-  std::string path;
-  while (path.size() < 1500) path += "C:\\DOS\\TOOLS\\SOMEWHERE;";
-  EXPECT_EQ(editor_for_path(path + "C:\\WIN95\\UTIL;C:\\WIN95\\COMMAND"), "C:\\WIN95\\COMMAND");
-  EXPECT_EQ(fake_settings.path_reads, 2);
-
-  std::string fits = "C:\\DOS" + std::string(1003, 'A') + ";C:\\WIN95\\UTIL";
-  ASSERT_EQ(fits.size(), 1023u);  // the most the fixed copy holds: one read
-  EXPECT_EQ(editor_for_path(fits), "C:\\WIN95\\UTIL");
-  EXPECT_EQ(fake_settings.path_reads, 1);
+  // PATH is read whole in one read up to the longest value Windows allows;
+  // a value that does not fit even so counts as no PATH.
+  const std::string tail = ";C:\\WIN95\\UTIL";
+  for (auto [length, expected] : {std::pair{32767u, "C:\\WIN95\\UTIL"}, {32768u, "C:\\WIN95"}}) {
+    std::string path = std::string(length - tail.size(), 'D') + tail;
+    EXPECT_EQ(editor_for_path(path), expected) << length;
+    EXPECT_EQ(fake_settings.path_reads, 1);
+  }
 }
 
 TEST(AgentDirectory, ProgramFilesOnTheWindowsDriveElseEmpty) {

@@ -1,0 +1,42 @@
+"""The shipped 32-bit programs read as PE files: i386, a Windows 4.0 GUI
+program, importing exactly the calls listed in the .imports file beside this
+one (DLL names compared without regard to case). Runs no Windows code."""
+import os
+from pathlib import Path
+
+import pefile
+import pytest
+
+HERE = Path(__file__).resolve().parent
+WIN32 = Path(os.environ.get("ORV_BUILD", HERE.parents[1] / "build")) / "win32"
+PROGRAMS = [("edition1/OrvAgent.exe", "OrvAgent.imports"),
+            ("edition2/OrvAgent.exe", "OrvAgent.imports"),
+            ("setup/OrvSetup.exe", "OrvSetup.imports")]
+
+
+def listed(name):
+    entries = set()
+    for line in (HERE / name).read_text().splitlines():
+        if line.strip() and not line.startswith("#"):
+            dll, function = line.split()
+            entries.add((dll.upper(), function))
+    return entries
+
+
+def imported(pe):
+    return {(entry.dll.decode().upper(), call.name.decode() if call.name else f"#{call.ordinal}")
+            for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", []) for call in entry.imports}
+
+
+@pytest.mark.parametrize("program,listing", PROGRAMS)
+def test_program_is_a_windows_95_gui_program_importing_its_list(program, listing):
+    pe = pefile.PE(str(WIN32 / program))
+    header = pe.OPTIONAL_HEADER
+    assert (pe.FILE_HEADER.Machine, header.Subsystem) == (0x14C, 2), "not an i386 GUI program"
+    assert (header.MajorSubsystemVersion, header.MinorSubsystemVersion,
+            header.MajorOperatingSystemVersion, header.MinorOperatingSystemVersion) == (4, 0, 4, 0)
+    calls, allowed = imported(pe), listed(listing)
+    problems = ([f"imports {dll} {name}, which {listing} does not list"
+                 for dll, name in sorted(calls - allowed)] +
+                [f"no longer imports {dll} {name} of {listing}" for dll, name in sorted(allowed - calls)])
+    assert not problems, f"{program}: " + "; ".join(problems)
