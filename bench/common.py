@@ -7,7 +7,6 @@ alike. A figure is the median of its per-round values, shown with the
 lowest and highest round; the ratio is the median of the per-round ratios.
 """
 import json
-import os
 import statistics
 import subprocess
 import sys
@@ -23,7 +22,7 @@ OUT = BUILD / "bench-results"
 
 class Program:
     """A program of the prefix started by this benchmark, ended by a message
-    to its window; its peak memory comes from the kernel when it is reaped."""
+    to its window."""
 
     def __init__(self, desktop, path, class_name, *args):
         self.desktop = desktop
@@ -43,16 +42,20 @@ class Program:
         raise RuntimeError(f"{self.class_name} does not answer")
 
     def end(self, message=WM_DESTROY, timeout=60):
-        """Ends the program; returns its peak resident memory in KiB."""
+        """Ends the program; returns its peak resident memory in KiB, read
+        just before. (The kernel's ru_maxrss at reaping would not do: it
+        counts the benchmark's own size, from which the process was forked.)"""
+        peak = status_kib(self.pid, "VmHWM")
         self.desktop.probe("message", "--class", self.class_name, "--msg", message, "--post")
-        end = time.time() + timeout
-        while time.time() < end:
-            pid, status, usage = os.wait4(self.pid, os.WNOHANG)
-            if pid:
-                self.process.returncode = os.waitstatus_to_exitcode(status)
-                return usage.ru_maxrss
-            time.sleep(0.05)
-        raise RuntimeError(f"{self.class_name} does not end")
+        self.process.wait(timeout=timeout)
+        return peak
+
+
+def status_kib(pid, field):
+    for line in Path(f"/proc/{pid}/status").read_text().splitlines():
+        if line.startswith(field + ":"):
+            return int(line.split()[1])
+    raise RuntimeError(f"no {field} for process {pid}")
 
 
 def agent(desktop):

@@ -163,7 +163,7 @@ def scaling(table, runs):
     for label in ("100 KB", "5 MB"):
         factor = SIZES[label] / SIZES["1 MB"]
         table.add(f"agent's own print cost, {label}", [j["cost"] for j in runs["agent", label]],
-                  f"{factor:g} x the 1 MB cost (linear)", [one_mb * factor] * ROUNDS[label], "s", 1)
+                  f"the 1 MB cost x {factor:.3g} (linear)", [one_mb * factor] * ROUNDS[label], "s", 1)
     small = spread([j["peak"] for j in runs["agent", "100 KB"]])[0]
     for label in ("1 MB", "5 MB"):
         table.add(f"agent's peak memory printing {label}", [j["peak"] for j in runs["agent", label]],
