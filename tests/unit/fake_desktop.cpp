@@ -17,10 +17,8 @@ void fake_desktop_reset() {
 os_handle fake_window_handle(int index) { return reinterpret_cast<os_handle>(uintptr_t(0x10000 + 16 * index)); }
 static std::string index_of(os_handle w) { return w ? std::to_string((uintptr_t(w) - 0x10000) / 16) : "null"; }
 
-// Logs the call and finds the window it names.
-static const fake_window& logged(const char* call, os_handle window) {
+static const fake_window& find(os_handle window) {
   static const fake_window missing{nullptr, "", "", false, false};
-  fake_desk.calls.push_back(call + (" " + index_of(window)));
   for (auto& w : fake_desk.windows)
     if (window && w.handle == window) return w;
   return missing;
@@ -38,19 +36,16 @@ static uint32_t sized_copy(const std::string& text, char* buffer, uint32_t capac
   return text.size() >= capacity ? uint32_t(text.size() + 1) : bounded_copy(text, buffer, capacity);
 }
 
-os_handle desktop_first_window() {
-  logged("first", nullptr);
-  return fake_desk.windows.empty() ? nullptr : fake_desk.windows[0].handle;
-}
+os_handle desktop_first_window() { return fake_desk.windows.empty() ? nullptr : fake_desk.windows[0].handle; }
 os_handle desktop_next_window(os_handle window) {
-  const fake_window* w = &logged("next", window);
+  const fake_window* w = &find(window);
   return w->handle && w != &fake_desk.windows.back() ? w[1].handle : nullptr;
 }
-uint32_t desktop_window_text(os_handle w, char* out, uint32_t capacity) { return bounded_copy(logged("text", w).title, out, capacity); }
-uint32_t desktop_class_name(os_handle w, char* out, uint32_t capacity) { return bounded_copy(logged("class", w).class_name, out, capacity); }
-bool desktop_is_window(os_handle window) { return logged("is_window", window).handle; }
-bool desktop_is_iconic(os_handle window) { return logged("is_iconic", window).iconic; }
-bool desktop_is_visible(os_handle window) { return logged("is_visible", window).visible; }
+uint32_t desktop_window_text(os_handle w, char* out, uint32_t capacity) { return bounded_copy(find(w).title, out, capacity); }
+uint32_t desktop_class_name(os_handle w, char* out, uint32_t capacity) { return bounded_copy(find(w).class_name, out, capacity); }
+bool desktop_is_window(os_handle window) { return find(window).handle; }
+bool desktop_is_iconic(os_handle window) { return find(window).iconic; }
+bool desktop_is_visible(os_handle window) { return find(window).visible; }
 
 uint32_t desktop_windows_directory(char* out, uint32_t capacity) { return sized_copy(fake_desk.windows_dir, out, capacity); }
 uint32_t desktop_short_path(const char* long_path, char* out, uint32_t capacity) {

@@ -15,7 +15,6 @@ struct fake_window {
 
 struct fake_desktop_state {
   std::vector<fake_window> windows;  // topmost first
-  std::vector<std::string> calls;    // window calls in order, by window index: "first null", "text 0", ...
   std::string windows_dir = "C:\\WINDOWS", short_path, program_path = "C:\\Program Files\\Orvik\\OrvAgent.exe";
   uint32_t short_path_result = 0;  // when nonzero, returned instead of the length
   std::vector<std::string> short_path_queries, help_calls;  // help: "FILE after N" replies published

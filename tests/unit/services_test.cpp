@@ -238,22 +238,10 @@ TEST(WindowLocator, ScoresTitleAndClassAndTakesTheFirstBestOfSixtyFourWindows) {
     fake_desk.windows.insert(fake_desk.windows.begin(), {fake_window_handle(1), "Editing ORVIK1", "tty"});
     EXPECT_EQ(find_console_window(r.text.c_str()), fake_window_handle(r.score == 3 ? 0 : 1));
   }
-  fake_desktop_reset();
-  fake_desk.windows = {{fake_window_handle(0), "MS-DOS Prompt - ORVIK1", "tty", true}, {fake_window_handle(1), ""},
-                       {fake_window_handle(2), "Untitled - Notepad", "tty"}, {fake_window_handle(3), "MS-DOS Prompt"},
-                       {fake_window_handle(4), "MS-DOS Prompt - ORVIK1", "tty"}};
-  EXPECT_EQ(find_console_window("ORVIK1"), fake_window_handle(4));
-  strings expected = {"first null", "text 0", "is_window 0", "is_iconic 0", "next 0",  // the walk stops at a failure
-                      "text 1", "next 1",                                          // an empty title asks nothing more
-                      "text 2", "is_window 2", "is_iconic 2", "is_visible 2", "next 2",  // no point: no class read
-                      "text 3", "is_window 3", "is_iconic 3", "is_visible 3", "class 3", "next 3",
-                      "text 4", "is_window 4", "is_iconic 4", "is_visible 4", "class 4", "next 4"};
-  for (int i = 5; i < 64; i++) expected.insert(expected.end(), {"text null", "next null"});  // 64 rounds, also on no window
-  EXPECT_EQ(fake_desk.calls, expected);
   for (int before : {63, 64}) {
     fake_desktop_reset();
     for (int i = 0; i < before; i++) fake_desk.windows.push_back({fake_window_handle(i), "Untitled - Notepad"});
     fake_desk.windows.push_back({fake_window_handle(before), "MS-DOS Prompt - ORVIK1", "tty"});
-    EXPECT_EQ(find_console_window("ORVIK1"), before == 63 ? fake_window_handle(63) : nullptr) << before;
+    EXPECT_EQ(find_console_window("ORVIK1"), before == 63 ? fake_window_handle(63) : nullptr) << "64 rounds: " << before;
   }
 }
