@@ -7,9 +7,6 @@
 #include "agent/shell/startup.h"
 #include "fake_os.h"
 
-using bytes = std::vector<uint8_t>;
-using strings = std::vector<std::string>;
-
 TEST(ExchangeBlock, ReplySizeRoundsUpTo32FromAtLeast64AndNeverEqualsTheRequestsBlockSize) {
   const struct { uint32_t payload; int32_t request_block_size, size; } rows[] = {
       {0, 0, 64}, {38, 0, 64}, {39, 0, 96}, {32710, 0, 32736}, {0, 64, 96}, {32710, 32736, 32768},
@@ -20,42 +17,22 @@ TEST(ExchangeBlock, ReplySizeRoundsUpTo32FromAtLeast64AndNeverEqualsTheRequestsB
 TEST(ExchangeBlock, RequestViewReadsLittleEndianAndNothingBeyondTheEnd) {
   const uint8_t b[] = {0x55, 0x66, 0x77, 0x88, 'a', 'b', 0, 'c', 'd', 'e', 'f', 0};
   request_view v{b, 9};  // ends inside "cdef"
+  char out[4];
   EXPECT_EQ(v.u32(0), 0x88776655u);
-  EXPECT_EQ(v.s16(2), int16_t(0x8877));
   EXPECT_EQ(v.u16(7), 0x6463) << "a field that ends with the block is read";
   EXPECT_EQ(v.u16(8) + v.u32(6) + v.u8(9), 0) << "fields that run past the end read as absent";
-  const struct { uint32_t size, offset; bool terminated; const char* text; } rows[] = {
-      {9, 4, true, "ab"}, {9, 7, false, "cd"}, {9, 50, false, ""}, {12, 7, true, "cde"}};  // cut to 4 bytes
-  for (auto r : rows) {
-    char out[4];
-    request_view view{b, r.size};
-    EXPECT_EQ(view.text(r.offset, out, sizeof out), r.terminated) << r.offset;
-    EXPECT_STREQ(out, r.text);
-    EXPECT_EQ(view.terminated_text(r.offset), r.terminated ? (const char*)b + r.offset : nullptr);
-  }
+  EXPECT_TRUE(v.text(4, out, 4) && !strcmp(out, "ab") && v.terminated_text(4) == (const char*)&b[4]);
+  EXPECT_FALSE(v.text(7, out, 4) || strcmp(out, "cd") || v.terminated_text(7)) << "no NUL before the end";
+  EXPECT_FALSE(v.text(50, out, 4) || out[0]);
+  EXPECT_TRUE((request_view{b, 12}.text(7, out, 4) && !strcmp(out, "cde"))) << "cut to the buffer";
 }
 
 namespace {
 os_handle const window = reinterpret_cast<os_handle>(0xA1), next = reinterpret_cast<os_handle>(0xB2);
-
-bytes request(int16_t code, uint32_t size = 64, uint32_t magic = request_magic, uint32_t sequence = 0x12345678) {
-  bytes b(std::max(size, 26u), 0x77);  // the editor's scratch must not survive
-  put_u32(&b[0], magic);
-  put_u16(&b[6], 64);
-  put_u32(&b[8], sequence);
-  put_u16(&b[12], uint16_t(code));
-  return b.resize(size), b;
-}
 void start() {
   fake_reset();
   fake.viewer_head = next;
   channel_join(agent_window = window);
-}
-uint8_t* capture(const bytes& object) {  // one notification; the copy it posted
-  fake_put_clipboard(object);
-  size_t before = fake.messages.size();
-  channel_draw_clipboard(window, 5, 6);
-  return fake.messages.size() > before && fake.messages.back().posted ? (uint8_t*)fake.messages.back().lparam : nullptr;
 }
 size_t leaked() { return fake.blocks.size() - fake.clipboard.size(); }  // besides what the clipboard holds
 strings sent() {
@@ -70,25 +47,23 @@ strings sent() {
 // Each clipboard object is answered, here with a presence reply cleared but for its header, or left
 // in place, and passed on to the next viewer unless it was captured.
 TEST(Channel, AnswersRequestsPassesOnEverythingElseAndLeaksNothing) {
-  bytes presence = {0x44, 0x66, 0x77, 0x88, 0x40, 0x01, 0x60, 0x00, 0x78, 0x56, 0x34, 0x12, 0x08, 0x00};
+  bytes presence = {0x44, 0x66, 0x77, 0x88, 0x40, 0x01, 0x60, 0x00, 0x78, 0x56, 0x34, 0x12, 0x08, 0x00}, reply = fake_request(7, {}, 64);
   presence.resize(96, 0);  // block size 64 is never the reply's
+  put_u32(&reply[0], reply_magic);
   struct row { const char* what; bytes object; int alloc_ok, lock_ok; bool post_fails, answered, passed_on; };
   std::vector<row> rows = {
-      {"presence", request(code_presence), -1, -1, false, true, false},
-      {"33 bytes", request(code_presence, 33), -1, -1, false, true, false},
-      {"32 bytes", request(code_presence, 32), -1, -1, false, false, true},
-      {"a reply", request(code_presence, 64, reply_magic), -1, -1, false, false, true},
-      {"no copy", request(code_presence), 0, -1, false, false, true},
-      {"copy unlocked", request(code_presence), -1, 1, false, false, true},
-      {"no reply", request(code_presence), 1, -1, false, false, false},
-      {"reply unlocked", request(code_presence), -1, 2, false, false, false},
-      {"queue full", request(code_presence), -1, -1, true, false, true}};
-  for (int16_t code : {0, 2, 5, 12, 14, -32767}) rows.push_back({"no service", request(code), -1, -1, false, false, false});
+      {"presence", fake_request(7, {}, 64), -1, -1, false, true, false}, {"33 bytes", fake_request(7, {}, 33), -1, -1, false, true, false},
+      {"32 bytes", fake_request(7, {}, 32), -1, -1, false, false, true},
+      {"a reply", reply, -1, -1, false, false, true},
+      {"no copy", fake_request(7), 0, -1, false, false, true}, {"copy unlocked", fake_request(7), -1, 1, false, false, true},
+      {"no reply", fake_request(7), 1, -1, false, false, false}, {"reply unlocked", fake_request(7), -1, 2, false, false, false},
+      {"queue full", fake_request(7), -1, -1, true, false, true}};
+  for (int16_t code : {0, 2, 5, 12, 14, -32767}) rows.push_back({"no service", fake_request(code), -1, -1, false, false, false});
   for (const row& r : rows) {
     SCOPED_TRACE(r.what + (" " + std::to_string(get_s16(&r.object[12]))));
     start();
     fake.fail_alloc_after = r.alloc_ok, fake.fail_lock_after = r.lock_ok, fake.fail_post = r.post_fails;
-    request_dispatch(capture(r.object));
+    fake_serve(r.object);
     reply_publish();  // nothing pending: nothing more goes out
     EXPECT_EQ(fake.publications, int(r.answered));
     EXPECT_EQ(fake_clipboard_bytes(), r.answered ? presence : r.object);
@@ -105,14 +80,15 @@ TEST(Channel, ServicesGetTheCopysSizeAndTheirRequestsSequenceAndOnlyPrintingKeep
   table[code_print - 1] = [](uint8_t* block, uint32_t) { kept = block; };
   table[code_spool_name - 1] = [](uint8_t*, uint32_t size) { sizes.push_back(size), reply_begin(0, 4), reply_publish(); };
   request_set_services(table);
-  uint8_t* first = capture(request(code_spool_name, 41, request_magic, 21));  // both queued, then served
-  uint8_t* second = capture(request(code_spool_name, 64, request_magic, 22));
-  for (auto [copy, sequence] : {std::pair{first, 21u}, {second, 22u}}) {
+  bytes second = fake_request(code_spool_name, {}, 64);
+  put_u32(&second[8], 22);
+  uint8_t *copy1 = fake_notify(fake_request(code_spool_name, {}, 41)), *copy2 = fake_notify(second);  // both queued
+  for (auto [copy, sequence] : {std::pair{copy1, 0x12345678u}, {copy2, 22u}}) {
     request_dispatch(copy);
     EXPECT_EQ(get_u32(&fake_clipboard_bytes()[8]), sequence);
   }
   EXPECT_EQ(sizes, (std::vector<uint32_t>{41, 64}));
-  request_dispatch(capture(request(code_print, 80)));
+  fake_serve(fake_request(code_print, {}, 80));
   EXPECT_EQ(leaked(), 1u) << "the print service owns its copy";
   EXPECT_EQ(request_size(kept), 80u);
   EXPECT_EQ(fake.blocks.count(slot_get(kept, slot_memory)), 1u) << "the copy knows its own memory";
@@ -154,23 +130,23 @@ struct recording_startup final : startup_os {
   strings steps;
   bool still_running = false;
   os_handle window = reinterpret_cast<os_handle>(0x42);
-  void stop_running_agent(const char* c) override { steps.push_back(std::string("stop ") + c); }
-  bool window_of_class_exists(const char* c) override { return steps.push_back(std::string("find ") + c), still_running; }
-  void record_instance() override { steps.push_back("instance"); }
-  void set_normal_priority() override { steps.push_back("priority"); }
-  void register_window_class(const char* c) override { steps.push_back(std::string("class ") + c); }
-  os_handle create_agent_window(const char* c) override { return steps.push_back(std::string("window ") + c), window; }
-  void add_tray_icon(os_handle, const char* tip) override { steps.push_back(std::string("tray ") + tip); }
+  void step(const char* what, const char* name = "") { steps.push_back(what + std::string(name)); }
+  void stop_running_agent(const char* name) override { step("stop ", name); }
+  bool window_of_class_exists(const char* name) override { return step("find ", name), still_running; }
+  void record_instance() override { step("instance"); }
+  void set_normal_priority() override { step("priority"); }
+  void register_window_class(const char* name) override { step("class ", name); }
+  os_handle create_agent_window(const char* name) override { return step("window ", name), window; }
+  void add_tray_icon(os_handle, const char* tip) override { step("tray ", tip); }
   int run_message_loop() override { return 7; }
 };
 
 TEST(Startup, StopsEveryAgentThenRunsAsTheOnlyOne) {
-  const strings stops = {"stop Orvik Print Agent", "stop Orvik Windows Agent", "stop Quorvane Windows Agent", "find Q"};
-  const strings made = {"instance", "priority", "class Q", "window Q"};
+  const strings stops = {"stop Orvik Print Agent", "stop Orvik Windows Agent", "stop Quorvane Windows Agent", "find Q"},
+                made = {"instance", "priority", "class Q", "window Q"};
   const struct { bool still_running, window; int exit_code; strings more; } rows[] = {
-      {false, true, 7, {"tray Q"}},
-      {true, true, 0, {}},                 // the running agent stays: nothing is created or changed
-      {false, false, exit_no_window, {}}};  // no tray icon, no message loop
+      {false, true, 7, {"tray Q"}}, {true, true, 0, {}},  // the running agent stays: nothing is made or changed
+      {false, false, exit_no_window, {}}};              // no tray icon, no message loop
   for (const auto& r : rows) {
     recording_startup os;
     os.still_running = r.still_running;

@@ -42,7 +42,6 @@ bool file_length(file_handle file, uint32_t* length) {
 bool file_read(file_handle file, void* buffer, uint32_t size, uint32_t* done) {
   open_file& f = as_open(file);
   int call = fake_files.reads++;
-  fake_files.read_sizes.push_back(size);
   *done = call == fake_files.fail_read_at ? 0 : std::min<uint32_t>(size, uint32_t(f.bytes.size() - f.position));
   if (call == fake_files.short_read_at) --*done;
   memcpy(buffer, f.bytes.data() + f.position, *done);
@@ -51,9 +50,9 @@ bool file_read(file_handle file, void* buffer, uint32_t size, uint32_t* done) {
 }
 bool file_write(file_handle file, const void* buffer, uint32_t size, uint32_t* done) {
   int call = fake_files.writes++;
-  *done = call == fake_files.fail_write_at ? 0 : size / (call == fake_files.short_write_at ? 2 : 1);
+  *done = size / (call == fake_files.short_write_at ? 2 : 1);
   as_open(file).bytes.insert(as_open(file).bytes.end(), (const uint8_t*)buffer, (const uint8_t*)buffer + *done);
-  return call != fake_files.fail_write_at;
+  return true;
 }
 void file_close(file_handle file) {
   --fake_files.open_handles;

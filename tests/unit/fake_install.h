@@ -19,8 +19,7 @@ extern fake_install_settings_state fake_settings;
 struct fake_install_files_state {
   std::map<std::string, std::vector<uint8_t>> files;
   std::set<std::string> locked;  // cannot be created (still in use)
-  std::vector<uint32_t> read_sizes;
-  int fail_read_at = -1, short_read_at = -1, fail_write_at = -1, short_write_at = -1;  // zero-based calls
+  int fail_read_at = -1, short_read_at = -1, short_write_at = -1;  // zero-based calls
   bool fail_length = false;
   int reads = 0, writes = 0, open_handles = 0;
 };

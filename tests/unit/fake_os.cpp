@@ -12,25 +12,38 @@ void fake_reset() {
 
 static bool fails(int& after) { return after == 0 || (after > 0 && !after--); }
 
-static os_handle new_block(std::vector<uint8_t> bytes) {
+static os_handle new_block(bytes content) {
   auto h = reinterpret_cast<os_handle>(next_handle += 0x10);
-  fake.blocks[h] = std::move(bytes);
+  fake.blocks[h] = std::move(content);
   return h;
 }
 
-os_handle fake_put_clipboard(const std::vector<uint8_t>& bytes) {
+os_handle fake_put_clipboard(const bytes& object) {
   os_empty_clipboard();
-  return fake.clipboard[10] = new_block(bytes);
+  return fake.clipboard[exchange_format] = new_block(object);
 }
+bytes fake_clipboard_bytes() { return fake.clipboard.count(exchange_format) ? fake.blocks.at(fake.clipboard[exchange_format]) : bytes{}; }
 
-std::vector<uint8_t> fake_clipboard_bytes() {
-  return fake.clipboard.count(10) ? fake.blocks.at(fake.clipboard[10]) : std::vector<uint8_t>{};
+bytes fake_request(int16_t code, const bytes& payload, uint32_t size) {
+  bytes b = {0x55, 0x66, 0x77, 0x88, 0, 0, 64, 0, 0x78, 0x56, 0x34, 0x12, uint8_t(code), uint8_t(code >> 8)};
+  b.resize(header_size, 0x77);  // the editor's scratch, which must not survive
+  b.insert(b.end(), payload.begin(), payload.end());
+  b.resize(std::max<size_t>(b.size(), size));
+  return b;
 }
+uint8_t* fake_notify(const bytes& object) {
+  fake_put_clipboard(object);
+  size_t before = fake.messages.size();
+  channel_draw_clipboard(agent_window, 5, 6);
+  bool posted = fake.messages.size() > before && fake.messages.back().posted;
+  return posted ? reinterpret_cast<uint8_t*>(fake.messages.back().lparam) : nullptr;
+}
+void fake_serve(const bytes& object) { request_dispatch(fake_notify(object)); }
 
 os_handle os_global_alloc(uint32_t size) {
   if (fails(fake.fail_alloc_after)) return nullptr;
   fake.allocations++;
-  return new_block(std::vector<uint8_t>(size, 0xCD));  // not zero-filled
+  return new_block(bytes(size, 0xCD));  // not zero-filled
 }
 void* os_global_lock(os_handle h) { return fake.blocks.count(h) && !fails(fake.fail_lock_after) ? fake.blocks[h].data() : nullptr; }
 void os_global_unlock(os_handle) {}

@@ -1,16 +1,21 @@
 // A recording fake of the channel's platform: global memory as byte vectors, one clipboard, the
-// viewer chain and the messages posted and sent. Memory, locks, the clipboard and posting can fail.
+// viewer chain and the messages posted and sent; memory, locks, the clipboard and posting can fail.
+// Also the editor's side: request blocks put into the clipboard and served.
 #pragma once
 #include <map>
+#include <string>
 #include <vector>
 
 #include "agent/channel/channel_os.h"
 
+using bytes = std::vector<uint8_t>;
+using strings = std::vector<std::string>;
+
 struct fake_message { os_handle window; unsigned message; uintptr_t wparam; intptr_t lparam; bool posted; };
 
 struct fake_os_state {
-  std::map<os_handle, std::vector<uint8_t>> blocks;  // live allocations
-  std::map<unsigned, os_handle> clipboard;            // format -> memory
+  std::map<os_handle, bytes> blocks;        // live allocations
+  std::map<unsigned, os_handle> clipboard;  // format -> memory
   std::vector<fake_message> messages;
   std::vector<std::pair<os_handle, os_handle>> chain_changes;
   os_handle viewer_head = nullptr;  // what SetClipboardViewer returns
@@ -21,5 +26,11 @@ struct fake_os_state {
 extern fake_os_state fake;
 
 void fake_reset();  // and the channel's own state
-os_handle fake_put_clipboard(const std::vector<uint8_t>& bytes);  // under format 10, as the editor does
-std::vector<uint8_t> fake_clipboard_bytes();                      // under format 10 now, or empty
+os_handle fake_put_clipboard(const bytes& object);  // under format 10, as the editor writes it
+bytes fake_clipboard_bytes();                       // under format 10 now, or empty
+
+// A request: header with block size 64 and sequence 0x12345678, the payload, at least size bytes.
+bytes fake_request(int16_t code, const bytes& payload = {}, uint32_t size = 40);
+// Puts the object into the clipboard and notifies agent_window (wparam 5, lparam 6); the copy posted, or null.
+uint8_t* fake_notify(const bytes& object);
+void fake_serve(const bytes& object);  // notified, then the copy dispatched

@@ -56,7 +56,6 @@ uint32_t spool_os_environment(const char* name, char* out, uint32_t capacity) {
   return uint32_t(value.size());
 }
 path_state spool_os_path_state(const char* path) {
-  print_fake.tested.push_back(path);
   if (!print_fake.denied.empty() && std::string(path).starts_with(print_fake.denied)) return path_denied;
   return print_fake.files.count(path) || print_fake.directories.count(path) ? path_exists : path_missing;
 }
@@ -80,6 +79,5 @@ void device_draw_text(os_handle dc, int32_t x, int32_t y, const char* chars, int
   on(dc, print_fake.lines.back() + "@" + std::to_string(x) + "," + std::to_string(y));
 }
 int32_t device_fit_count(os_handle, const char*, int32_t count, int32_t max_extent) {
-  print_fake.fit_calls++;
   return print_fake.device.fixed_fit >= -1 ? print_fake.device.fixed_fit : std::min(max_extent / 10, count);
 }

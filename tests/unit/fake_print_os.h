@@ -17,9 +17,8 @@ struct fake_print_os_state {
   std::map<os_handle, std::pair<std::string, size_t>> open;  // files (path, position) and DCs (printer)
   // Calls in order: "open F", "dc P", "close F", "delete dc P", "delete F", and on the
   // device "map", "doc NAME/TYPE", "page", "TEXT@X,Y", "end page", "end doc".
-  std::vector<std::string> log, lines, tested;  // lines: drawn texts; tested: paths whose existence was asked
-  struct device_setup { int32_t font_height = 25, width = 110 + 10 * 1000, height = 1000, fixed_fit = -2; } device;
-  int fit_calls = 0;  // fixed_fit >= -1: every fit count
+  std::vector<std::string> log, lines;  // lines: the drawn texts
+  struct device_setup { int32_t font_height = 25, width = 110 + 10 * 1000, height = 1000, fixed_fit = -2; } device;  // fixed_fit >= -1: every fit count
 };
 extern fake_print_os_state print_fake;
 

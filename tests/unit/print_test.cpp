@@ -13,9 +13,6 @@
 #include "fake_os.h"
 #include "fake_print_os.h"
 
-using bytes = std::vector<uint8_t>;
-using strings = std::vector<std::string>;
-
 namespace {
 // Block offsets 48/50/52 hold the signed offsets of printer, file and document from the string area
 // at 54: 10, 0 and 16. The payload's first byte, at 26, holds "P".
@@ -51,37 +48,10 @@ TEST(PrintRequest, NamesBeginInThePayloadAndEndInsideTheCopy) {
 }
 
 namespace {
-os_handle const window = reinterpret_cast<os_handle>(0xA6);
 const std::string spool = "C:\\TMP\\orv2";
-
-bytes print_block(const char* printer, const std::string& file, const char* document) {
-  bytes b(26 + 512, 0);
-  b.resize(26 + print_request_encode(printer, file.c_str(), document, &b[26], 512));
-  put_u32(&b[0], request_magic);
-  put_u16(&b[6], uint16_t(b.size()));
-  put_u16(&b[12], code_print);
-  return b;
-}
-void print_setup() {
-  fake_reset();
-  fake_print_os_reset();
-  agent_window = window;
-  service_table table = {};
-  table[code_print - 1] = print_request;
-  request_set_services(table);
-  print_fake.printers_with_dc = {"LP1"};
-  print_fake.files = {{spool, "x"}, {"C:\\DOCS\\orv2.txt", "x"}, {"C:\\TMP\\orv3", "y"}};
-}
-void send(const bytes& block, int alloc_ok = -1, bool post_fails = false) {  // the channel's road
-  fake_put_clipboard(block);
-  request_capture(window);
-  fake.fail_alloc_after = alloc_ok, fake.fail_post = post_fails;
-  request_dispatch((uint8_t*)fake.messages.back().lparam);
-  fake.fail_alloc_after = -1, fake.fail_post = false;
-}
-void complete_jobs() {
-  for (auto& m : fake.messages)
-    if (m.message == WM_AGENT_PRINT && m.posted && m.window == window && !m.wparam) print_complete((uint8_t*)m.lparam);
+bytes print_request_block(const char* printer, const std::string& file, const char* document) {
+  uint8_t payload[512];
+  return fake_request(code_print, bytes(payload, payload + print_request_encode(printer, file.c_str(), document, payload, 512)));
 }
 }  // namespace
 
@@ -91,29 +61,31 @@ TEST(PrintJob, AcceptedAtOncePrintedWhenItsMessageComesOrRefusedWithEverythingRe
                    "delete dc LP1", "close " + file};
   };
   const struct { const char* what; bytes block; int alloc_ok; bool post_fails; uint16_t reply; strings log; } rows[] = {
-      {"spool file", print_block("LP1", spool, "My letter"), -1, false, 6, job(spool, "My letter") + strings{"delete " + spool}},
-      {"kept file", print_block("LP1", "C:\\DOCS\\orv2.txt", "Kept"), -1, false, 6, job("C:\\DOCS\\orv2.txt", "Kept")},
-      {"no reply memory", print_block("LP1", spool, "D"), 0, false, code_print, job(spool, "D") + strings{"delete " + spool}},
-      {"missing file", print_block("LP1", "C:\\TMP\\orv9", "D"), -1, false, 99, {"open C:\\TMP\\orv9"}},
-      {"unknown printer", print_block("Nowhere", spool, "D"), -1, false, 99, {"open " + spool, "dc Nowhere", "close " + spool}},
+      {"spool file", print_request_block("LP1", spool, "My letter"), -1, false, 6, job(spool, "My letter") + strings{"delete " + spool}},
+      {"kept file", print_request_block("LP1", "C:\\DOCS\\orv2.txt", "Kept"), -1, false, 6, job("C:\\DOCS\\orv2.txt", "Kept")},
+      {"no reply memory", print_request_block("LP1", spool, "D"), 0, false, code_print, job(spool, "D") + strings{"delete " + spool}},
+      {"missing file", print_request_block("LP1", "C:\\TMP\\orv9", "D"), -1, false, 99, {"open C:\\TMP\\orv9"}},
+      {"unknown printer", print_request_block("Nowhere", spool, "D"), -1, false, 99, {"open " + spool, "dc Nowhere", "close " + spool}},
       {"name outside the block", with_s16(literal_block, 52, 200), -1, false, 99, {}},
-      {"queue full", print_block("LP1", spool, "D"), -1, true, 99, {"open " + spool, "dc LP1", "delete dc LP1", "close " + spool}}};
+      {"queue full", print_request_block("LP1", spool, "D"), -1, true, 99, {"open " + spool, "dc LP1", "delete dc LP1", "close " + spool}}};
   for (const auto& r : rows) {
     SCOPED_TRACE(r.what);
-    print_setup();
-    send(r.block, r.alloc_ok, r.post_fails);
+    fake_reset();
+    fake_print_os_reset();
+    agent_window = reinterpret_cast<os_handle>(0xA6);
+    print_fake.printers_with_dc = {"LP1"}, print_fake.files = {{spool, "x"}, {"C:\\DOCS\\orv2.txt", "x"}};
+    uint8_t* copy = fake_notify(r.block);
+    fake.fail_alloc_after = r.alloc_ok, fake.fail_post = r.post_fails;
+    print_request(copy, request_size(copy));
+    fake.fail_alloc_after = -1;
     EXPECT_EQ(get_u16(&fake_clipboard_bytes()[12]), r.reply);
     EXPECT_EQ(print_fake.log.size(), r.reply == 99 ? r.log.size() : 2u) << "nothing printed before the message";
-    complete_jobs();
+    for (auto& m : fake.messages)
+      if (m.message == WM_AGENT_PRINT && m.posted && m.window == agent_window && !m.wparam) print_complete((uint8_t*)m.lparam);
     EXPECT_EQ(print_fake.log, r.log);
     EXPECT_TRUE(print_fake.open.empty());
     EXPECT_EQ(fake.blocks.size(), fake.clipboard.size());
   }
-  print_setup();
-  send(print_block("LP1", spool, "One"));
-  send(print_block("LP1", "C:\\TMP\\orv3", "Two"));
-  complete_jobs();
-  EXPECT_EQ(print_fake.lines, (strings{"x", "y"})) << "jobs accepted back to back print in order";
 }
 
 TEST(PrinterList, NamesFitIn256BytesAndTheDefaultIsMarkedOrFromTheProfile) {
@@ -128,9 +100,6 @@ TEST(PrinterList, NamesFitIn256BytesAndTheDefaultIsMarkedOrFromTheProfile) {
       {{{"A", 0}, {"BB", 4}, {"CCC", 0x40}}, "", 3, 1, 100},
       {{{"A", 4}, {"B", 0}, {"C", 4}}, "A,winspool,LPT1:", 3, 2, 100},  // the last marked record wins
       {{{"Office", 0}, {"PDF", 0}, {"Label", 0}}, "PDF,winspool,CUPS:PDF", 3, 1, 100},
-      {{{"Office", 0}, {"PDF", 0}}, "PDF", 2, 1, 100},
-      {{{"Office", 0}, {"PDF", 0}}, "Elsewhere,winspool,LPT1:", 2, 0xFFFF, 100},
-      {{{n('a'), 0}, {n('b', 70), 0}}, "", 2, 0xFFFF, 4 + 61 + 71},
       // 4 + 4 * 61 = 248: the fifth would pass 256, so the short sixth is not listed, nor the default.
       {{{n('1'), 0}, {n('2'), 0}, {n('3'), 0}, {n('4'), 0}, {n('5'), 4}, {"S", 0}}, "", 4, 0xFFFF, 248},
       {{{n('1'), 0}, {n('2'), 0}, {n('3'), 0}, {n('4'), 0}, {"1234567", 4}}, "", 5, 4, 256},
@@ -179,7 +148,7 @@ std::string spool_request() {  // the name in reply 4, or "" without one
 
 TEST(SpoolName, DirectoryIsTmpThenUnquotedTmpThenTheDefaultThenTheRootOrCurrent) {
   const char* unset = nullptr;
-  const std::string long_dir(400, 't'), dbcs = "D:\\\x81\\", dbcs_then_separator = "D:\\\x81\\\\";
+  const std::string dbcs = "D:\\\x81\\", dbcs_then_separator = "D:\\\x81\\\\";
   const struct { std::set<std::string> directories; std::vector<std::pair<const char*, std::string>> tmp_then_name; } runs[] = {
       {{"D:\\TEMP"}, {{"D:\\TEMP", "D:\\TEMP\\orv2"}, {"D:\\TEMP", "D:\\TEMP\\orv3"}}},
       {{"D:\\TEMP\\", "D:/TEMP/"}, {{"D:\\TEMP\\", "D:\\TEMP\\orv2"}, {"D:/TEMP/", "D:/TEMP/orv3"}}},
@@ -187,7 +156,6 @@ TEST(SpoolName, DirectoryIsTmpThenUnquotedTmpThenTheDefaultThenTheRootOrCurrent)
       {{dbcs, dbcs_then_separator}, {{dbcs.c_str(), dbcs + "\\orv2"}, {dbcs_then_separator.c_str(), dbcs_then_separator + "orv3"}}},
       {{"D:\\My Temp", "c:\\tmp"}, {{"\"D:\\My Temp\"", "D:\\My Temp\\orv2"}}},
       {{"c:\\tmp"}, {{"D:\\GONE", "c:\\tmp\\orv2"}, {"\"\"", "c:\\tmp\\orv3"}, {unset, "c:\\tmp\\orv4"}}},
-      {{"c:\\tmp"}, {{long_dir.c_str(), "c:\\tmp\\orv2"}}},  // too long for the buffer: not tested as a path
       {{"\\"}, {{unset, "\\orv2"}}},
       {{}, {{unset, ".\\orv2"}}}};
   for (const auto& run : runs) {
@@ -197,7 +165,6 @@ TEST(SpoolName, DirectoryIsTmpThenUnquotedTmpThenTheDefaultThenTheRootOrCurrent)
       if (tmp) print_fake.environment["TMP"] = tmp;
       EXPECT_EQ(spool_request(), name);
     }
-    for (const auto& path : print_fake.tested) EXPECT_LT(path.size(), 261u);
   }
 }
 
@@ -251,40 +218,28 @@ int32_t page_of(int chars) { return left_margin + right_margin + 10 * chars; }
 TEST(TextLayout, SourceLinesAreSplitCutTrimmedAndWrapped) {
   fake_reset();
   const std::string z62(62, 'z'), a400(400, 'a');
-  std::string whole, abc;  // whole: 64-byte lines filling two chunks exactly
-  for (uint32_t i = 0; i < 2 * print_chunk_size / 64; i++) whole += z62 + "\r\n";
-  for (int i = 0; i < 1000; i++) abc += char('a' + i % 26);
-  strings whole_lines(2 * print_chunk_size / 64, z62), split_lines(255, z62), unterminated_lines = whole_lines;
-  unterminated_lines.back() += "!!";
+  std::string split, abc;  // split: the CR of a CR LF ends the first read, its LF opens the next
+  strings split_lines(255, z62);
+  for (int i = 0; i < 255; i++) split += z62 + "\r\n";
+  split += z62 + "y\r\nnext";
   split_lines = split_lines + strings{z62 + "y", "next"};
-  // One byte more in the first chunk's last line: its CR ends the chunk, its LF opens the next.
-  std::string split = whole.substr(0, print_chunk_size - 2) + "y\r\nnext";
-  // A long line from the first chunk's end, cut twice, the first cut in the second chunk.
-  std::string crossing = std::string(56, 'z') + abc, chunks = whole.substr(0, 252 * 64) + crossing;
-  strings crossing_lines(252, z62);
-  for (size_t at = 0; at < crossing.size(); at += 400) crossing_lines.push_back(crossing.substr(at, 400));
+  for (int i = 0; i < 1000; i++) abc += char('a' + i % 26);
   const fake_print_os_state::device_setup narrow = {.width = page_of(10)};
   const struct { std::string text; strings expected; fake_print_os_state::device_setup device = {}; } rows[] = {
       {"a\r\nb", {"a", "b"}}, {"a\n\rb", {"a", "b"}}, {"a\rb", {"a", "b"}}, {"a\nb", {"a", "b"}},
       {"a\r\rb", {"a", "", "b"}}, {"a\n\n\rb", {"a", "", "b"}}, {"a\n\r\nb", {"a", "", "b"}},
       {"a\r\n", {"a"}}, {"a\n\r", {"a"}}, {"a\n", {"a"}}, {"a\r", {"a"}}, {"a", {"a"}}, {"\r\n\r\n", {"", ""}},
-      {std::string("ab\0cd\r\nef", 9), {"ab", "ef"}},
-      {split, split_lines}, {whole.substr(0, print_chunk_size - 2) + "y\n\rnext", split_lines},
-      {whole, whole_lines}, {whole.substr(0, whole.size() - 2) + "!!", unterminated_lines},
-      {a400 + "\r\nb", {a400, "b"}}, {a400 + "Z\r\nb", {a400, "Z", "b"}},
-      {abc, {abc.substr(0, 400), abc.substr(400, 400), abc.substr(800)}}, {chunks, crossing_lines},
+      {std::string("ab\0cd\r\nef", 9), {"ab", "ef"}}, {split, split_lines},
+      {a400 + "\r\nb", {a400, "b"}}, {a400 + "Z\r\nb", {a400, "Z", "b"}}, {abc, {abc.substr(0, 400), abc.substr(400, 400), abc.substr(800)}},
       {"abcdefghij     \r\n   \r\nx\t ", {"abcdefghij", "", "x\t"}, narrow},
       // The blank search starts at the last character that fits: a blank just past the width is not taken.
       {"aaa bbb cc dd eee", {"aaa bbb", "cc dd eee"}, narrow},
-      {"aaa bbb ccc ddd", {"aaa bbb", "ccc ddd"}, narrow},
       {"aaaaaaaa   bb", {"aaaaaaaa ", " bb"}, narrow},
       {"ab abcdefghijklmnopqrstuvwxy", {"ab", "abcdefghij", "klmnopqrst", "uvwxy"}, narrow},
-      {"    abcdefghijklm", {"    abcdef", "ghijklm"}, narrow},
+      {"    abcdefghijklm", {"    abcdef", "ghijklm"}, narrow},  // the indentation stays with its word
       {"ab c", {"a", "b", " ", "c"}, {.fixed_fit = 0}},
       {"not measured: kept whole", {"not measured: kept whole"}, {.width = page_of(10), .fixed_fit = -1}}};
   for (const auto& r : rows) EXPECT_EQ(print(r.text, r.device), r.expected) << r.text.substr(0, 40) << " " << r.text.size();
-  print("aaa bbb ccc ddd\r\nshort", narrow);
-  EXPECT_EQ(print_fake.fit_calls, 3) << "each piece is measured once";
 }
 
 TEST(TextLayout, DocumentsAndPagesAroundTheLinesWithOneReadingBuffer) {
