@@ -78,7 +78,11 @@ TEST(Channel, ServicesGetTheCopysSizeAndTheirRequestsSequenceAndOnlyPrintingKeep
   static std::vector<uint32_t> sizes;
   service_table table = {};
   table[code_print - 1] = [](uint8_t* block, uint32_t) { kept = block; };
-  table[code_spool_name - 1] = [](uint8_t*, uint32_t size) { sizes.push_back(size), reply_begin(0, 4), reply_publish(); };
+  table[code_spool_name - 1] = [](uint8_t*, uint32_t size) {
+    sizes.push_back(size);
+    reply_begin(0, 4);
+    reply_publish();
+  };
   request_set_services(table);
   bytes second = fake_request(code_spool_name, {}, 64);
   put_u32(&second[8], 22);
@@ -132,11 +136,17 @@ struct recording_startup final : startup_os {
   os_handle window = reinterpret_cast<os_handle>(0x42);
   void step(const char* what, const char* name = "") { steps.push_back(what + std::string(name)); }
   void stop_running_agent(const char* name) override { step("stop ", name); }
-  bool window_of_class_exists(const char* name) override { return step("find ", name), still_running; }
+  bool window_of_class_exists(const char* name) override {
+    step("find ", name);
+    return still_running;
+  }
   void record_instance() override { step("instance"); }
   void set_normal_priority() override { step("priority"); }
   void register_window_class(const char* name) override { step("class ", name); }
-  os_handle create_agent_window(const char* name) override { return step("window ", name), window; }
+  os_handle create_agent_window(const char* name) override {
+    step("window ", name);
+    return window;
+  }
   void add_tray_icon(os_handle, const char* tip) override { step("tray ", tip); }
   int run_message_loop() override { return 7; }
 };

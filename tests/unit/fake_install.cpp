@@ -10,7 +10,10 @@ fake_install_files_state fake_files;
 
 // A too small buffer gets no terminator and the size needed.
 static uint32_t answer(const std::string& value, char* buffer, uint32_t size) {
-  if (value.size() >= size) return memset(buffer, 'X', size), uint32_t(value.size() + 1);
+  if (value.size() >= size) {
+    memset(buffer, 'X', size);
+    return uint32_t(value.size() + 1);
+  }
   memcpy(buffer, value.c_str(), value.size() + 1);
   return uint32_t(value.size());
 }
@@ -26,7 +29,10 @@ struct open_file {
   std::vector<uint8_t>& bytes;  // map nodes stay put; a file is deleted only once closed
   size_t position = 0;
 };
-static file_handle opened(const char* path) { return ++fake_files.open_handles, new open_file{fake_files.files[path]}; }
+static file_handle opened(const char* path) {
+  ++fake_files.open_handles;
+  return new open_file{fake_files.files[path]};
+}
 static open_file& as_open(file_handle file) { return *static_cast<open_file*>(file); }
 
 file_handle file_open_read(const char* path) { return fake_files.files.count(path) ? opened(path) : nullptr; }

@@ -63,7 +63,8 @@ bool os_empty_clipboard() {
 bool os_set_clipboard_data(unsigned format, os_handle memory) {
   if (fake.fail_set_clipboard_data || !fake.clipboard_open) return false;
   fake.clipboard[format] = memory;
-  return ++fake.publications;
+  fake.publications++;
+  return true;
 }
 
 os_handle os_set_clipboard_viewer(os_handle) { return fake.viewer_head; }
