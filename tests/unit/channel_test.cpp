@@ -94,6 +94,7 @@ TEST(Channel, ServicesGetTheCopysSizeAndTheirRequestsSequenceAndOnlyPrintingKeep
   EXPECT_EQ(sizes, (std::vector<uint32_t>{41, 64}));
   fake_serve(fake_request(code_print, {}, 80));
   EXPECT_EQ(leaked(), 1u) << "the print service owns its copy";
+  ASSERT_NE(kept, nullptr);
   EXPECT_EQ(request_size(kept), 80u);
   EXPECT_EQ(fake.blocks.count(slot_get(kept, slot_memory)), 1u) << "the copy knows its own memory";
   request_release(kept);

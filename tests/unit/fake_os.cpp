@@ -35,8 +35,9 @@ uint8_t* fake_notify(const bytes& object) {
   fake_put_clipboard(object);
   size_t before = fake.messages.size();
   channel_draw_clipboard(agent_window, 5, 6);
-  bool posted = fake.messages.size() > before && fake.messages.back().posted;
-  return posted ? reinterpret_cast<uint8_t*>(fake.messages.back().lparam) : nullptr;
+  for (size_t i = before; i < fake.messages.size(); i++)
+    if (fake.messages[i].posted) return reinterpret_cast<uint8_t*>(fake.messages[i].lparam);
+  return nullptr;
 }
 void fake_serve(const bytes& object) { request_dispatch(fake_notify(object)); }
 
