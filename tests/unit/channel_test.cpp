@@ -4,6 +4,7 @@
 #include "agent/channel/agent_messages.h"
 #include "agent/channel/channel.h"
 #include "agent/channel/copy_slots.h"
+#include "common/retry_within.h"
 #include "fake_os.h"
 
 namespace {
@@ -212,6 +213,34 @@ TEST_F(Channel, FreesARefusedReplyAndAnUnpostedCopy) {
   channel_draw_clipboard(window, 0, 0);
   EXPECT_EQ(leaked(), 0u) << "a copy that could not be posted is freed";
   EXPECT_EQ(count_messages(msg_draw_clipboard, false), 1) << "and the notification goes on";
+}
+
+TEST_F(Channel, AClipboardHeldForAMomentLosesNothingHeldLongerOnlyThatReply) {
+  struct row {
+    bool at_publish;  // held when the reply goes out, else when the request comes in
+    uint32_t held_ms;
+    bool answered;
+  } rows[] = {{false, 20, true}, {false, 95, true}, {false, 150, false},
+              {true, 20, true}, {true, 2000, false}};
+  for (const row& r : rows) {
+    SetUp();
+    fake_put_clipboard(request(code_presence, 1));
+    if (!r.at_publish) fake.clipboard_held_until = fake.clock_ms + r.held_ms;
+    channel_draw_clipboard(window, 0, 0);
+    if (r.at_publish) fake.clipboard_held_until = fake.clock_ms + r.held_ms;
+    for (fake_message m : std::vector<fake_message>(fake.messages))
+      if (m.message == WM_AGENT_REQUEST) request_dispatch(reinterpret_cast<uint8_t*>(m.lparam));
+    EXPECT_EQ(fake.publications, r.answered ? 1 : 0) << r.held_ms;
+    EXPECT_LE(fake.clock_ms, clipboard_wait_ms + clipboard_pause_ms) << "the wait is bounded";
+    EXPECT_EQ(count_messages(msg_draw_clipboard, false), r.answered || r.at_publish ? 0 : 1)
+        << "a missed request's notification goes on down the chain";
+    EXPECT_EQ(leaked(), 0u) << r.held_ms;
+
+    fake.clock_ms = fake.clipboard_held_until;  // let go: the next request is answered
+    fake_put_clipboard(request(code_presence, 2));
+    notify_and_dispatch();
+    EXPECT_EQ(get_u32(&fake_clipboard_bytes()[8]), 2u) << r.held_ms;
+  }
 }
 
 TEST_F(Channel, RepairsTheChainOrPassesTheChangeOn) {

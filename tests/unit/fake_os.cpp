@@ -56,7 +56,7 @@ uint32_t os_global_size(os_handle memory) {
 }
 
 bool os_open_clipboard(os_handle window) {
-  if (fake.fail_open_clipboard) return false;
+  if (fake.fail_open_clipboard || int32_t(fake.clipboard_held_until - fake.clock_ms) > 0) return false;
   fake.clipboard_open = true;
   fake.clipboard_owner_window = window;
   return true;
@@ -100,3 +100,6 @@ intptr_t os_send_message(os_handle window, unsigned message, uintptr_t wparam, i
   fake.messages.push_back({window, message, wparam, lparam, false});
   return 0;
 }
+
+void os_sleep(uint32_t milliseconds) { fake.clock_ms += milliseconds; }
+uint32_t os_tick_ms() { return fake.clock_ms; }

@@ -37,6 +37,8 @@ struct fake_os_state {
   int fail_alloc_after = -1;  // allocations that succeed before one fails; -1 never
   bool fail_lock = false;
   bool fail_open_clipboard = false;
+  uint32_t clock_ms = 0;           // os_tick_ms; os_sleep moves it on
+  uint32_t clipboard_held_until = 0;  // another program has it open until then
   bool fail_set_clipboard_data = false;
   bool fail_post = false;
 };

@@ -1,4 +1,5 @@
-// The agent's start-up decisions, recorded step by step.
+// The agent's start-up decisions and the stop of running agents, recorded
+// step by step against a fake clock and fake agent windows.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,20 +9,53 @@
 
 namespace {
 
-class recording_startup final : public startup_os {
+constexpr int never = -1;
+
+struct running_agent {
+  std::string class_name;
+  int ends_ms;  // after its WM_DESTROY, or never
+  int told_at = never;
+};
+
+class recording_startup final : public startup_os, public agent_stop_os {
  public:
   std::vector<std::string> steps;
-  bool still_running = false;
+  std::vector<running_agent> running;
+  uint32_t clock = 0;
+  bool lock_free = true;
   os_handle window = reinterpret_cast<os_handle>(0x42);
 
-  void stop_running_agent(const char* c) override { steps.push_back(std::string("stop ") + c); }
-  bool window_of_class_exists(const char* c) override {
-    steps.push_back(std::string("find ") + c);
-    return still_running;
+  std::string log() const {
+    std::string text;
+    for (const std::string& s : steps) text += (text.empty() ? "" : ", ") + s;
+    return text;
   }
+
+  void* find_agent_window(const char* c) override {
+    for (size_t i = 0; i < running.size(); i++) {
+      const running_agent& a = running[i];
+      bool ended = a.told_at != never && a.ends_ms != never && int(clock) - a.told_at >= a.ends_ms;
+      if (a.class_name == c && !ended) return reinterpret_cast<void*>(0x100 + i);
+    }
+    return nullptr;
+  }
+  void post_destroy(void* w) override {
+    running_agent& a = running[reinterpret_cast<uintptr_t>(w) - 0x100];
+    a.told_at = int(clock);
+    steps.push_back("post " + a.class_name);
+  }
+  void sleep_ms(uint32_t ms) override { clock += ms; }
+  uint32_t tick_ms() override { return clock + 0xFFFFFF00u; }  // wraps during the wait
+
+  bool lock_startup(uint32_t wait_ms) override {
+    EXPECT_GE(wait_ms, 3 * agent_stop_wait_ms) << "outlasts a start that waits for every class";
+    steps.push_back(lock_free ? "lock" : "lock refused");
+    return lock_free;
+  }
+  void unlock_startup() override { steps.push_back("unlock"); }
   void record_instance() override { steps.push_back("instance"); }
-  void set_normal_priority() override { steps.push_back("priority"); }
-  void register_window_class(const char* c) override { steps.push_back(std::string("class ") + c); }
+  void set_normal_priority() override {}
+  void register_window_class(const char*) override {}
   os_handle create_agent_window(const char* c) override {
     steps.push_back(std::string("window ") + c);
     return window;
@@ -33,29 +67,56 @@ class recording_startup final : public startup_os {
   }
 };
 
-TEST(Startup, StopsEveryAgentThenRunsAsTheOnlyOne) {
-  recording_startup os;
-  EXPECT_EQ(agent_start(os, "Quorvane Windows Agent"), 0);
-  std::vector<std::string> expected = {
-      "stop Orvik Print Agent", "stop Orvik Windows Agent", "stop Quorvane Windows Agent",
-      "find Quorvane Windows Agent", "instance", "priority", "class Quorvane Windows Agent",
-      "window Quorvane Windows Agent", "tray Quorvane Windows Agent", "loop"};
-  EXPECT_EQ(os.steps, expected);
+const char* const first = "Orvik Windows Agent";
+const char* const second = "Quorvane Windows Agent";
+
+TEST(StopRunningAgent, WaitsUntilTheAgentHasEndedWithinTheBound) {
+  struct row {
+    std::vector<int> ends_ms;  // agents of the class
+    bool gone;
+    int posts;
+    uint32_t waited_ms;
+  } rows[] = {
+      {{}, true, 0, 0},
+      {{0}, true, 1, agent_stop_poll_ms},
+      {{1500}, true, 1, 1500},  // slow to end: longer than any fixed half second
+      {{never}, false, 1, agent_stop_wait_ms},
+      {{200, 300}, true, 2, 500},  // a second one found meanwhile is told too
+  };
+  for (const row& r : rows) {
+    recording_startup os;
+    for (int ms : r.ends_ms) os.running.push_back({first, ms});
+    EXPECT_EQ(stop_running_agent(os, first), r.gone) << r.ends_ms.size();
+    EXPECT_EQ(int(os.steps.size()), r.posts);
+    EXPECT_GE(os.clock, r.waited_ms);
+    EXPECT_LT(os.clock, r.waited_ms + agent_stop_poll_ms);
+  }
 }
 
-TEST(Startup, EndsAtOnceWhenTheRunningAgentStays) {
-  recording_startup os;
-  os.still_running = true;
-  EXPECT_EQ(agent_start(os, "Orvik Windows Agent"), 0);
-  EXPECT_EQ(os.steps.back(), "find Orvik Windows Agent") << "nothing is created or changed";
-}
-
-TEST(Startup, FailsWhenTheWindowCannotBeMade) {
-  recording_startup os;
-  os.window = nullptr;
-  EXPECT_EQ(agent_start(os, "Orvik Windows Agent"), exit_no_window);
-  EXPECT_NE(exit_no_window, 0);
-  EXPECT_EQ(os.steps.back(), "window Orvik Windows Agent") << "no tray icon, no message loop";
+TEST(Startup, ReplacesRunningAgentsUnderTheLockOrEndsWhenOneStays) {
+  struct row {
+    std::vector<running_agent> running;
+    bool lock_free;
+    bool window_made;
+    int exit_code;
+    const char* steps;
+  } rows[] = {
+      {{}, true, true, 0, "lock, instance, window Orvik Windows Agent, tray Orvik Windows Agent, unlock, loop"},
+      {{{second, 300}, {"Orvik Print Agent", never}, {first, 1500}}, true, true, 0,
+       "lock, post Orvik Print Agent, post Orvik Windows Agent, post Quorvane Windows Agent, instance, "
+       "window Orvik Windows Agent, tray Orvik Windows Agent, unlock, loop"},
+      {{{first, never}}, true, true, 0, "lock, post Orvik Windows Agent, unlock"},
+      {{}, false, true, 0, "lock refused, instance, window Orvik Windows Agent, tray Orvik Windows Agent, loop"},
+      {{}, true, false, exit_no_window, "lock, instance, window Orvik Windows Agent, unlock"},
+  };
+  for (const row& r : rows) {
+    recording_startup os;
+    os.running = r.running;
+    os.lock_free = r.lock_free;
+    if (!r.window_made) os.window = nullptr;
+    EXPECT_EQ(agent_start(os, os, first), r.exit_code) << r.steps;
+    EXPECT_EQ(os.log(), r.steps);
+  }
 }
 
 }  // namespace
