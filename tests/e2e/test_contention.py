@@ -55,13 +55,14 @@ def test_three_agents_started_at_once_leave_exactly_one(desktop):
         assert len(agent_windows(desktop)) == 1
 
 
+@pytest.mark.shared_agent
 @pytest.mark.parametrize("holder_joins, hold, count, lost, holds", [
     ("after the probe", ["--ms", 20], 30, 0, 29),   # the probe's reads meet it held
     ("before the probe", ["--ms", 20], 30, 0, 30),  # the agent's capture meets it held
     ("before the probe", ["--once-ms", 2000], 3, 1, 1),  # held too long once: one reply lost
 ])
-def test_a_clipboard_held_for_a_moment_loses_no_reply(desktop, agent, holder_joins, hold, count,
-                                                      lost, holds):
+def test_a_clipboard_held_for_a_moment_loses_no_reply(desktop, shared_agent, holder_joins, hold,
+                                                      count, lost, holds):
     resume = BUILD / "e2e" / f"hold-{time.time_ns()}"
     (resume.parent / (resume.name + ".end")).touch()
     start_holder = lambda: desktop.start_probe("hold", *hold)  # noqa: E731
