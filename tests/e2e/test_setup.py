@@ -9,7 +9,7 @@ from pathlib import Path
 
 import pytest
 
-from conftest import CLASS_FIRST, Agent, end_all_programs
+from conftest import CLASS_FIRST, Agent
 import pylnk
 
 HAS_ICON_LOCATION = 0x40
@@ -419,17 +419,10 @@ def test_the_editor_directory_follows_path(desktop, win, path, editor_dir):
 
 
 def test_installing_over_the_installed_agent_waits_for_it_to_end(desktop, win):
-    # Wine's default managed windows with no window manager: the running
-    # agent, whose file is to be replaced, takes about 1.5 s to end.
-    desktop.tool("reg", "delete", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/f")
-    end_all_programs(desktop)
-    try:
+    with desktop.managed_windows():  # the agent takes about 1.5 s to end
         win.agent_dir.mkdir(parents=True)
         shutil.copy(desktop.exe("agent"), win.agent_dir / "OrvAgent.exe")
         old = Agent(desktop, path=win.agent_dir / "OrvAgent.exe").wait_answering()
-        assert Setup(desktop, win).ok() == []
-        assert old.exit_code() == 0
-        assert wait_presence(desktop), "the new agent does not answer"
+        assert Setup(desktop, win).ok() == [], "its file was free to be replaced"
+        assert old.exit_code() == 0 and wait_presence(desktop)
         assert agent_processes(desktop) == ["C:\\Program Files\\Orvik\\OrvAgent.exe"]
-    finally:
-        desktop.reg_add(r"HKCU\Software\Wine\X11 Driver", "Managed", "N")

@@ -130,6 +130,13 @@ void probe_close(probe_channel& c) {
 }
 
 bool probe_write(probe_channel& c, const std::vector<uint8_t>& bytes) {
+  // The reply can come while this write's own notification is still on its
+  // way down the chain (this window is the chain's first viewer, and it
+  // waits in SendMessageA for the next one): so the wait for the reply with
+  // the block's sequence begins before the write, not after it.
+  c.have_reply = false;
+  c.waiting = bytes.size() >= off_sequence + 4;
+  if (c.waiting) c.awaited_sequence = get_u32(&bytes[off_sequence]);
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.empty() ? 1 : bytes.size());
   if (!memory) return false;
   void* p = GlobalLock(memory);
@@ -161,9 +168,9 @@ void probe_pump(DWORD milliseconds) {
 }
 
 bool probe_wait_reply(probe_channel& c, uint32_t sequence, DWORD timeout_ms) {
+  if (!c.waiting || c.awaited_sequence != sequence) c.have_reply = false;
   c.waiting = true;
   c.awaited_sequence = sequence;
-  c.have_reply = false;
   DWORD start = GetTickCount();
   while (!c.have_reply) {
     MSG m;
