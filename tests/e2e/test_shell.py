@@ -33,9 +33,10 @@ def test_every_start_tells_a_running_window_to_quit_and_a_stuck_agent_wins(deskt
     stuck = start_watch(desktop, "window", "--class", class_name, "--title", "stuck",
                         "--show", "hidden", "--seconds", 120)
     for _ in range(2):
-        newcomer = Agent(desktop)
+        started, newcomer = time.time(), Agent(desktop)
         if class_name == CLASS_FIRST:
             assert newcomer.exit_code(timeout=20) == 0
+            assert 5 <= time.time() - started < 12, "the old agent is waited for 5 s, no longer"
             assert_no_reply(desktop.send("--code", 7, "--timeout", 700))
         else:
             newcomer.wait_answering()

@@ -1,10 +1,10 @@
-// The exchange block codec, the request channel over the recording fake, and the agent's start-up.
+// The exchange block codec and the request channel over the recording fake.
 #include <gtest/gtest.h>
 
 #include "agent/channel/agent_messages.h"
 #include "agent/channel/channel.h"
 #include "agent/channel/copy_slots.h"
-#include "agent/shell/startup.h"
+#include "common/retry_within.h"
 #include "fake_os.h"
 
 TEST(ExchangeBlock, ReplySizeRoundsUpTo32FromAtLeast64AndNeverEqualsTheRequestsBlockSize) {
@@ -131,41 +131,23 @@ TEST(Channel, RepairsTheChainOrPassesTheChangeOn) {
   EXPECT_EQ(fake.chain_changes, (std::vector<std::pair<os_handle, os_handle>>{{window, after}}));
 }
 
-struct recording_startup final : startup_os {
-  strings steps;
-  bool still_running = false;
-  os_handle window = reinterpret_cast<os_handle>(0x42);
-  void step(const char* what, const char* name = "") { steps.push_back(what + std::string(name)); }
-  void stop_running_agent(const char* name) override { step("stop ", name); }
-  bool window_of_class_exists(const char* name) override {
-    step("find ", name);
-    return still_running;
-  }
-  void record_instance() override { step("instance"); }
-  void set_normal_priority() override { step("priority"); }
-  void register_window_class(const char* name) override { step("class ", name); }
-  os_handle create_agent_window(const char* name) override {
-    step("window ", name);
-    return window;
-  }
-  void add_tray_icon(os_handle, const char* tip) override { step("tray ", tip); }
-  int run_message_loop() override { return 7; }
-};
-
-TEST(Startup, StopsEveryAgentThenRunsAsTheOnlyOne) {
-  const strings stops = {"stop Orvik Print Agent", "stop Orvik Windows Agent", "stop Quorvane Windows Agent", "find Q"},
-                made = {"instance", "priority", "class Q", "window Q"};
-  const struct { bool still_running, window; int exit_code; strings more; } rows[] = {
-      {false, true, 7, {"tray Q"}}, {true, true, 0, {}},  // the running agent stays: nothing is made or changed
-      {false, false, exit_no_window, {}}};              // no tray icon, no message loop
+TEST(Channel, AClipboardHeldForAMomentLosesNothingHeldLongerOnlyThatReply) {
+  const struct { bool at_publish; uint32_t held_ms; bool answered; } rows[] = {  // held at capture or at publish
+      {false, 20, true}, {false, 95, true}, {false, 150, false}, {true, 20, true}, {true, 2000, false}};
   for (const auto& r : rows) {
-    recording_startup os;
-    os.still_running = r.still_running;
-    if (!r.window) os.window = nullptr;
-    EXPECT_EQ(agent_start(os, "Q"), r.exit_code);
-    strings expected = stops;
-    if (!r.still_running) expected.insert(expected.end(), made.begin(), made.end());
-    expected.insert(expected.end(), r.more.begin(), r.more.end());
-    EXPECT_EQ(os.steps, expected);
+    start();
+    if (!r.at_publish) fake.clipboard_held_until = r.held_ms;
+    uint8_t* copy = fake_notify(fake_request(7, {}, 64));
+    if (r.at_publish) fake.clipboard_held_until = fake.clock_ms + r.held_ms;
+    if (copy) request_dispatch(copy);
+    EXPECT_EQ(fake.publications, int(r.answered)) << r.held_ms;
+    EXPECT_LE(fake.clock_ms, clipboard_wait_ms + clipboard_pause_ms) << "the wait is bounded";
+    EXPECT_EQ(sent().size(), r.answered || r.at_publish ? 0u : 1u) << "a missed request goes on down the chain";
+    EXPECT_EQ(leaked(), 0u) << r.held_ms;
+    fake.clock_ms = fake.clipboard_held_until;  // let go: the next request is answered
+    bytes again = fake_request(7, {}, 64);
+    put_u32(&again[8], 2);
+    fake_serve(again);
+    EXPECT_EQ(get_u32(&fake_clipboard_bytes()[8]), 2u) << r.held_ms;
   }
 }

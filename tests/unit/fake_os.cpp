@@ -51,7 +51,9 @@ void os_global_unlock(os_handle) {}
 void os_global_free(os_handle h) { fake.blocks.erase(h); }
 uint32_t os_global_size(os_handle h) { return fake.blocks.count(h) ? uint32_t(fake.blocks[h].size()) : 0; }
 
-bool os_open_clipboard(os_handle) { return fake.clipboard_open = !fake.fail_open_clipboard; }
+bool os_open_clipboard(os_handle) {
+  return fake.clipboard_open = !fake.fail_open_clipboard && int32_t(fake.clipboard_held_until - fake.clock_ms) <= 0;
+}
 void os_close_clipboard() { fake.clipboard_open = false; }
 os_handle os_get_clipboard_data(unsigned format) {
   return fake.clipboard_open && fake.clipboard.count(format) ? fake.clipboard[format] : nullptr;
@@ -78,3 +80,6 @@ intptr_t os_send_message(os_handle window, unsigned message, uintptr_t wparam, i
   fake.messages.push_back({window, message, wparam, lparam, false});
   return 0;
 }
+
+void os_sleep(uint32_t milliseconds) { fake.clock_ms += milliseconds; }
+uint32_t os_tick_ms() { return fake.clock_ms; }

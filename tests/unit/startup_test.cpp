@@ -1,0 +1,109 @@
+// The agent's start-up decisions and the stop of running agents, recorded
+// step by step against a fake clock and fake agent windows.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "agent/shell/startup.h"
+
+namespace {
+
+constexpr int never = -1;
+const char* const first = "Orvik Windows Agent";
+
+struct running_agent {
+  std::string class_name;
+  int ends_ms;  // after its WM_DESTROY, or never
+  int told_at = never;
+};
+
+class recording_startup final : public startup_os, public agent_stop_os {
+ public:
+  std::string steps;
+  std::vector<running_agent> running;
+  uint32_t clock = 0;
+  int posts = 0;
+  bool lock_free = true;
+  os_handle window = reinterpret_cast<os_handle>(0x42);
+
+  void step(const std::string& s) { steps += (steps.empty() ? "" : ", ") + s; }
+  void* find_agent_window(const char* c) override {
+    for (size_t i = 0; i < running.size(); i++) {
+      const running_agent& a = running[i];
+      bool ended = a.told_at != never && a.ends_ms != never && int(clock) - a.told_at >= a.ends_ms;
+      if (a.class_name == c && !ended) return reinterpret_cast<void*>(i + 1);
+    }
+    return nullptr;
+  }
+  void post_destroy(void* w) override {
+    running_agent& a = running[reinterpret_cast<uintptr_t>(w) - 1];
+    a.told_at = int(clock);
+    posts++;
+    step("post " + a.class_name);
+  }
+  void sleep_ms(uint32_t ms) override { clock += ms; }
+  uint32_t tick_ms() override { return clock + 0xFFFFFF00u; }  // wraps during the wait
+  bool lock_startup(uint32_t wait_ms) override {
+    EXPECT_GE(wait_ms, 3 * agent_stop_wait_ms) << "outlasts a start that waits for every class";
+    step(lock_free ? "lock" : "lock refused");
+    return lock_free;
+  }
+  void unlock_startup() override { step("unlock"); }
+  void record_instance() override { step("instance"); }
+  void set_normal_priority() override {}
+  void register_window_class(const char*) override {}
+  os_handle create_agent_window(const char* c) override { return step(std::string("window ") + c), window; }
+  void add_tray_icon(os_handle, const char* tip) override { step(std::string("tray ") + tip); }
+  int run_message_loop() override { return step("loop"), 0; }
+};
+
+TEST(StopRunningAgent, WaitsUntilTheAgentHasEndedWithinTheBound) {
+  struct row {
+    std::vector<int> ends_ms;  // agents of the class
+    bool gone;
+    int posts;
+    uint32_t waited_ms;
+  } rows[] = {
+      {{}, true, 0, 0},
+      {{0}, true, 1, agent_stop_poll_ms},
+      {{1500}, true, 1, 1500},  // slow to end: longer than any fixed half second
+      {{never}, false, 1, agent_stop_wait_ms},
+      {{200, 300}, true, 2, 500},  // a second one found meanwhile is told too
+  };
+  for (const row& r : rows) {
+    recording_startup os;
+    for (int ms : r.ends_ms) os.running.push_back({first, ms});
+    EXPECT_EQ(stop_running_agent(os, first), r.gone) << r.waited_ms;
+    EXPECT_EQ(os.posts, r.posts) << r.waited_ms;
+    EXPECT_GE(os.clock, r.waited_ms);
+    EXPECT_LT(os.clock, r.waited_ms + agent_stop_poll_ms);
+  }
+}
+
+TEST(Startup, ReplacesRunningAgentsUnderTheLockOrEndsWhenOneStays) {
+  struct row {
+    std::vector<running_agent> running;
+    bool lock_free, window_made;
+    int exit_code;
+    const char* steps;
+  } rows[] = {
+      {{}, true, true, 0, "lock, instance, window Orvik Windows Agent, tray Orvik Windows Agent, unlock, loop"},
+      {{{"Quorvane Windows Agent", 300}, {"Orvik Print Agent", never}, {first, 1500}}, true, true, 0,
+       "lock, post Orvik Print Agent, post Orvik Windows Agent, post Quorvane Windows Agent, instance, "
+       "window Orvik Windows Agent, tray Orvik Windows Agent, unlock, loop"},
+      {{{first, never}}, true, true, 0, "lock, post Orvik Windows Agent, unlock"},
+      {{}, false, true, 0, "lock refused, instance, window Orvik Windows Agent, tray Orvik Windows Agent, loop"},
+      {{}, true, false, exit_no_window, "lock, instance, window Orvik Windows Agent, unlock"},
+  };
+  for (const row& r : rows) {
+    recording_startup os;
+    os.running = r.running;
+    os.lock_free = r.lock_free;
+    if (!r.window_made) os.window = nullptr;
+    EXPECT_EQ(agent_start(os, os, first), r.exit_code) << r.steps;
+    EXPECT_EQ(os.steps, r.steps);
+  }
+}
+
+}  // namespace
