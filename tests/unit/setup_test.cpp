@@ -71,13 +71,11 @@ TEST(InstallDirs, EditorFromPathReadAfreshAgentOnTheWindowsDrive) {
   }
 }
 
-namespace {
-std::string flags() {
+static std::string flags() {
   std::string text;
   for (int32_t flag : install_options) text += std::to_string(flag);
   return text;
 }
-}  // namespace
 
 // Boxes written "control=checked on|off" for each change the command asks for.
 TEST(InstallDialog, StartThenEachCommandInTurn) {
@@ -110,7 +108,6 @@ TEST(InstallDialog, StartThenEachCommandInTurn) {
   }
 }
 
-namespace {
 const std::string agent_exe = "C:\\Program Files\\Orvik\\OrvAgent.exe", editor_exe = "C:\\WINDOWS\\COMMAND\\Orvik.exe";
 const std::string send_to = "shortcut C:\\WINDOWS\\SendTo\\Orvik.lnk -> " + editor_exe + " \"Orvik\" icon ";
 // One letter per recorded step; lower case is the same copy failed.
@@ -132,18 +129,17 @@ const std::map<char, strings> steps = {
     {'I', {send_to + agent_exe + ",1"}},
     {'N', {send_to + "none"}},
     {'H', {"edit \"" + editor_exe + "\" \"%1\""}}};
-strings run(const option_flags& options, const std::set<std::string>& failing = {}) {
+static strings run(const option_flags& options, const std::set<std::string>& failing = {}) {
   recording_actions actions;
   actions.failing_sources = failing;
   run_install(options, actions);
   return actions.log;
 }
-strings expand(const std::string& letters) {
+static strings expand(const std::string& letters) {
   strings out;
   for (char c : letters) out.insert(out.end(), steps.at(c).begin(), steps.at(c).end());
   return out;
 }
-}  // namespace
 
 TEST(RunInstall, StepsFollowTheOptionsAndFailures) {
   fake_settings = {"C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", "C:\\WINDOWS;C:\\WINDOWS\\COMMAND;C:\\DOS"};
