@@ -36,8 +36,6 @@ TEST(CopyFile, WholeOrNothing) {
 
 TEST(InstallDirs, EditorFromPathReadAfreshAgentOnTheWindowsDrive) {
   const std::string longest = "C:\\WIN95\\" + std::string(255 - 9, 'L');  // fits with its terminator
-  std::string path;
-  while (path.size() < 1500) path += "C:\\DOS\\TOOLS\\SOMEWHERE;";
   const struct { std::optional<std::string> path; std::string editor; int reads = 1; } rows[] = {  // in order: each forgets the last
       {"C:\\WIN95;C:\\WIN95\\COMMAND;C:\\DOS", "C:\\WIN95\\COMMAND"},  // the command directory wins wherever it stands
       {"C:\\WIN95\\UTIL;c:\\win95\\command", "c:\\win95\\command"},
@@ -52,7 +50,6 @@ TEST(InstallDirs, EditorFromPathReadAfreshAgentOnTheWindowsDrive) {
       {";;  ;", "C:\\WIN95"}, {std::nullopt, "C:\\WIN95", 0},
       {longest + "M;C:\\WIN95\\UTIL", "C:\\WIN95\\UTIL"},  // too long for the buffer, judged after trimming: passed over
       {longest + ";C:\\WIN95\\UTIL", longest}, {"  " + longest + "\\  ", longest},
-      {path + "C:\\WIN95\\UTIL;C:\\WIN95\\COMMAND", "C:\\WIN95\\COMMAND"},  // a long PATH is read whole, in one read
       {std::string(32767 - 14, 'D') + ";C:\\WIN95\\UTIL", "C:\\WIN95\\UTIL"},  // the longest a value can be
       {std::string(32768 - 14, 'D') + ";C:\\WIN95\\UTIL", "C:\\WIN95"}};  // longer: no PATH
   for (const auto& r : rows) {
