@@ -13,23 +13,21 @@
 #include "fake_os.h"
 #include "fake_print_os.h"
 
-namespace {
 // Block offsets 48/50/52 hold the signed offsets of printer, file and document from the string area
 // at 54: 10, 0 and 16. The payload's first byte, at 26, holds "P".
 const bytes literal_block = {
     0x55, 0x66, 0x77, 0x88, 0x00, 0x00, 0x4A, 0x00, 0x07, 0x00, 0x00, 0x00, 0x05, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     'P', 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 4, 0, 0, 0, 0, 0, 10, 0, 0, 0, 16, 0,
     'F', ':', '\\', 'o', 'r', 'v', '2', 0, 'x', 'x', 'L', 'P', '1', 0, 'y', 'y', 'D', 'o', 'c', 0};
-bytes with_s16(bytes b, uint32_t at, int16_t v) {
+static bytes with_s16(bytes b, uint32_t at, int16_t v) {
   put_u16(&b[at], uint16_t(v));
   return b;
 }
 template <class T>
-std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b) {
+static std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
 }
-}  // namespace
 
 TEST(PrintRequest, NamesBeginInThePayloadAndEndInsideTheCopy) {
   print_names names;
@@ -47,13 +45,11 @@ TEST(PrintRequest, NamesBeginInThePayloadAndEndInsideTheCopy) {
   for (const char* no : {"orv", "orv2.txt", "xorv2", "C:\\orv2\\notes", "orv2a", ""}) EXPECT_FALSE(is_spool_file_name(no)) << no;
 }
 
-namespace {
 const std::string spool = "C:\\TMP\\orv2";
-bytes print_request_block(const char* printer, const std::string& file, const char* document) {
+static bytes print_request_block(const char* printer, const std::string& file, const char* document) {
   uint8_t payload[512];
   return fake_request(code_print, bytes(payload, payload + print_request_encode(printer, file.c_str(), document, payload, 512)));
 }
-}  // namespace
 
 TEST(PrintJob, AcceptedAtOncePrintedWhenItsMessageComesOrRefusedWithEverythingReleased) {
   auto job = [](const std::string& file, const std::string& doc) {
@@ -127,14 +123,13 @@ TEST(PrinterList, NamesFitIn256BytesAndTheDefaultIsMarkedOrFromTheProfile) {
   EXPECT_EQ(fake.publications, 0);
 }
 
-namespace {
-void spool_setup(std::set<std::string> directories) {
+static void spool_setup(std::set<std::string> directories) {
   fake_reset();
   fake_print_os_reset();
   spool_reset();
   print_fake.directories = directories, print_fake.lead_bytes = {0x81};
 }
-std::string spool_request() {  // the name in reply 4, or "" without one
+static std::string spool_request() {  // the name in reply 4, or "" without one
   int publications = fake.publications;
   spool_name_request(nullptr, 0);
   if (fake.publications == publications) return "";
@@ -144,7 +139,6 @@ std::string spool_request() {  // the name in reply 4, or "" without one
   EXPECT_EQ(reply.size(), reply_size(uint32_t(name.size() + 1), 0));
   return name;
 }
-}  // namespace
 
 TEST(SpoolName, DirectoryIsTmpThenUnquotedTmpThenTheDefaultThenTheRootOrCurrent) {
   const char* unset = nullptr;
@@ -200,9 +194,7 @@ TEST(SpoolName, TakenDeniedSpentAndTooLongNamesAreSkippedAndLongerPrefixesCountF
   EXPECT_STREQ(out, "c:\\tmp\\or40003");
 }
 
-namespace {
-// Prints content on a device set up as given; the lines drawn. The log holds the device's calls.
-strings print(const std::string& content, const fake_print_os_state::device_setup& device = {}) {
+static strings print(const std::string& content, const fake_print_os_state::device_setup& device = {}) {
   print_fake = {};
   print_fake.device = device;
   print_fake.files["F"] = content;
@@ -212,8 +204,7 @@ strings print(const std::string& content, const fake_print_os_state::device_setu
   print_text(file, dc, "Letter");
   return print_fake.lines;
 }
-int32_t page_of(int chars) { return left_margin + right_margin + 10 * chars; }
-}  // namespace
+static int32_t page_of(int chars) { return left_margin + right_margin + 10 * chars; }
 
 TEST(TextLayout, SourceLinesAreSplitCutTrimmedAndWrapped) {
   fake_reset();
