@@ -15,7 +15,11 @@ class system_actions final : public install_actions {
     return ::copy_file(source, destination) != 0;
   }
 
-  void stop_agent(const char* class_name) override { stop_running_agent(class_name); }
+  // Waits until the agent has ended, so that its program file is free
+  // to be replaced.
+  void stop_agent(const char* class_name) override {
+    stop_running_agent(system_agent_stop(), class_name);
+  }
 
   void start_agent(const char* command_line) override { WinExec(command_line, SW_SHOW); }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "agent_messages.h"
+#include "common/retry_within.h"
 #include "copy_slots.h"
 
 os_handle agent_window = nullptr;
@@ -47,9 +48,18 @@ void channel_chain_changed(os_handle leaving, os_handle following) {
   }
 }
 
+// Another program may have the clipboard open for a moment (a clipboard
+// manager, a viewer reading the change); it is tried again for a bounded
+// time, so that the request or reply is not dropped for that.
+static bool open_clipboard_patiently(os_handle window) {
+  return retry_within(
+      clipboard_wait_ms, clipboard_pause_ms, [&] { return os_open_clipboard(window); }, os_tick_ms,
+      os_sleep);
+}
+
 bool request_capture(os_handle window) {
+  if (!open_clipboard_patiently(window)) return false;  // held too long: this change is missed
   bool captured = false;
-  os_open_clipboard(window);
   os_handle object = os_get_clipboard_data(exchange_format);
   if (object && os_global_size(object) > smallest_ignored_size) {
     uint8_t* copy = request_copy(object);
@@ -135,7 +145,7 @@ void reply_publish() {
   pending_reply = nullptr;  // one publication per reply, whatever happens
   os_global_unlock(reply);
   bool taken = false;
-  if (os_open_clipboard(agent_window)) {
+  if (open_clipboard_patiently(agent_window)) {
     os_empty_clipboard();
     taken = os_set_clipboard_data(exchange_format, reply);
     os_close_clipboard();

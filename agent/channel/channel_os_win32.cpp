@@ -28,3 +28,6 @@ bool os_post_message(os_handle window, unsigned message, uintptr_t wparam, intpt
 intptr_t os_send_message(os_handle window, unsigned message, uintptr_t wparam, intptr_t lparam) {
   return SendMessageA(HWND(window), message, WPARAM(wparam), LPARAM(lparam));
 }
+
+void os_sleep(uint32_t milliseconds) { Sleep(milliseconds); }
+uint32_t os_tick_ms() { return GetTickCount(); }

@@ -18,10 +18,22 @@ class win32_startup final : public startup_os {
  public:
   explicit win32_startup(HINSTANCE instance) : instance_(instance) {}
 
-  void stop_running_agent(const char* class_name) override { ::stop_running_agent(class_name); }
+  // Named, so that every agent of either edition in this session meets the
+  // same one. A lock left by an agent that died holding it is ours at once.
+  bool lock_startup(uint32_t wait_ms) override {
+    lock_ = CreateMutexA(nullptr, FALSE, "Orvik Windows Agent start-up");
+    if (!lock_) return false;
+    DWORD got = WaitForSingleObject(lock_, wait_ms);
+    if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED) return true;
+    CloseHandle(lock_);
+    lock_ = nullptr;
+    return false;
+  }
 
-  bool window_of_class_exists(const char* class_name) override {
-    return FindWindowA(class_name, nullptr) != nullptr;
+  void unlock_startup() override {
+    ReleaseMutex(lock_);
+    CloseHandle(lock_);
+    lock_ = nullptr;
   }
 
   void record_instance() override { agent_instance = instance_; }
@@ -65,6 +77,7 @@ class win32_startup final : public startup_os {
 
  private:
   HINSTANCE instance_;
+  HANDLE lock_ = nullptr;
 };
 
 }  // namespace
@@ -72,5 +85,5 @@ class win32_startup final : public startup_os {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   install_services();
   win32_startup os(instance);
-  return agent_start(os, agent_class_name);
+  return agent_start(os, system_agent_stop(), agent_class_name);
 }

@@ -2,13 +2,18 @@
 // stop running agents, refuse to run twice, make the window and the tray
 // icon, then run the message loop until the window is destroyed.
 #pragma once
+#include <cstdint>
 
 #include "agent/channel/channel_os.h"
+#include "common/stop_running_agent.h"
 
 class startup_os {
  public:
-  virtual void stop_running_agent(const char* class_name) = 0;
-  virtual bool window_of_class_exists(const char* class_name) = 0;
+  // The start-up lock, one for every agent of either edition: whoever holds
+  // it is the only agent between stopping the others and having its own
+  // window. False when it could not be had within wait_ms.
+  virtual bool lock_startup(uint32_t wait_ms) = 0;
+  virtual void unlock_startup() = 0;
   virtual void record_instance() = 0;
   virtual void set_normal_priority() = 0;
   virtual void register_window_class(const char* class_name) = 0;
@@ -24,4 +29,8 @@ class startup_os {
 // wait in a message loop with no window, where nothing can ever stop it.
 constexpr int exit_no_window = 1;
 
-int agent_start(startup_os& os, const char* class_name);
+// How long a start waits for another start to finish: longer than one start
+// can take when every older agent needs the whole stop wait.
+constexpr uint32_t startup_lock_wait_ms = 4 * agent_stop_wait_ms;
+
+int agent_start(startup_os& os, agent_stop_os& stop, const char* class_name);

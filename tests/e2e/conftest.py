@@ -1,6 +1,5 @@
 """Fixtures of the end-to-end tests, and the checks every test makes of a
 reply as the console editor reads it."""
-import subprocess
 import sys
 from pathlib import Path
 
@@ -26,12 +25,6 @@ def pytest_terminal_summary(terminalreporter):
         terminalreporter.write_line(line)
 
 
-def end_all_programs(d):
-    subprocess.run(["wineserver", "-k"], env=d.env, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, timeout=60)
-    subprocess.run(["wineserver", "-w"], env=d.env, timeout=60)
-
-
 @pytest.fixture(autouse=True)
 def clean_desktop(request):
     """A test starts with no program of ours running and an empty clipboard:
@@ -39,7 +32,7 @@ def clean_desktop(request):
     share one agent among their tests (marked shared_agent)."""
     yield
     if "desktop" in request.fixturenames and not request.node.get_closest_marker("shared_agent"):
-        end_all_programs(request.getfixturevalue("desktop"))
+        request.getfixturevalue("desktop").end_programs()
 
 
 @pytest.fixture
@@ -54,7 +47,7 @@ def shared_agent(desktop):
     a = Agent(desktop).wait_answering()
     yield a
     a.quit()
-    end_all_programs(desktop)
+    desktop.end_programs()
 
 
 def start_watch(desktop, *args):

@@ -8,7 +8,7 @@ from pathlib import Path
 
 import pytest
 
-from conftest import Agent, assert_reply, end_all_programs
+from conftest import Agent, assert_reply
 from desktop import pdf_info, pdf_text, pdf_word_lines, printserver
 
 pytestmark = pytest.mark.shared_agent
@@ -39,7 +39,7 @@ def print_agent(desktop, server, spool_folder):
     a = Agent(desktop, tmp=desktop.windows_path(spool_folder)).wait_answering()
     yield a
     a.quit()
-    end_all_programs(desktop)
+    desktop.end_programs()
 
 
 @pytest.fixture

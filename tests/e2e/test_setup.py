@@ -144,7 +144,6 @@ def expected(desktop, editor_dir, agent=True, editor=True, agent_copied=True, ed
 # (case, old agent running, source file removed, boxes clicked, how it ends, messages, expectation)
 INSTALLS = [
     ("everything", True, None, (), "OK", [], {}),
-    ("again over the agent running from its folder", True, None, (), "OK", [], {}),
     ("no agent", True, None, (AGENT_BOX,), "OK", [], {"agent": False}),
     ("no editor, empty manual", False, None, (EDITOR_BOX,), "OK", [], {"editor": False, "manual": "empty"}),
     ("agent file missing", True, "ORVAGENT.EXE", (), "OK", [AGENT_MESSAGE], {"agent_copied": False}),
@@ -157,10 +156,7 @@ INSTALLS = [
 
 @pytest.mark.parametrize("case,old,removed,clicks,how,messages,outcome", INSTALLS, ids=[i[0] for i in INSTALLS])
 def test_an_install_leaves_what_its_options_say(desktop, win, case, old, removed, clicks, how, messages, outcome):
-    if case.startswith("again"):  # its file can be replaced only once it has ended
-        (win / "Program Files" / "Orvik").mkdir(parents=True)
-        shutil.copy(desktop.exe("agent"), win / "Program Files" / "Orvik" / "OrvAgent.exe")
-    old_agent = Agent(desktop, path=AGENT if case.startswith("again") else None).wait_answering() if old else None
+    old_agent = Agent(desktop).wait_answering() if old else None
     if removed:
         (win / "setupsrc" / removed).unlink()
     if case == "editor file missing":
@@ -176,6 +172,16 @@ def test_an_install_leaves_what_its_options_say(desktop, win, case, old, removed
         assert desktop.wait_presence(), "the new agent does not answer"
     assert installed(desktop, win, r"C:\windows") == \
         expected(desktop, r"C:\windows", old_agent=old, **outcome)
+
+
+def test_installing_over_the_installed_agent_waits_for_it_to_end(desktop, win):
+    with desktop.managed_windows():  # the agent takes about 1.5 s to end
+        (win / "Program Files" / "Orvik").mkdir(parents=True)
+        shutil.copy(desktop.exe("agent"), win / "Program Files" / "Orvik" / "OrvAgent.exe")
+        old = Agent(desktop, path=AGENT).wait_answering()
+        assert Setup(desktop, win / "setupsrc").finish() == [], "its file was free to be replaced"
+        assert old.exit_code() == 0 and desktop.wait_presence()
+        assert installed(desktop, win, r"C:\windows")["running"] == [AGENT]
 
 
 def test_the_editor_folder_follows_path_and_a_missing_htm_key_stays_missing(desktop, win):

@@ -1,4 +1,8 @@
-"""The agent's start-up (one agent at a time), its tray icon, menu and About box."""
+"""The agent's start-up (one agent at a time), its tray icon, menu and About box,
+and the shipped programs without a C runtime."""
+import re
+import subprocess
+import tempfile
 import time
 
 import pytest
@@ -33,9 +37,10 @@ def test_every_start_tells_a_running_window_to_quit_and_a_stuck_agent_wins(deskt
     stuck = start_watch(desktop, "window", "--class", class_name, "--title", "stuck",
                         "--show", "hidden", "--seconds", 120)
     for _ in range(2):
-        newcomer = Agent(desktop)
+        started, newcomer = time.time(), Agent(desktop)
         if class_name == CLASS_FIRST:
             assert newcomer.exit_code(timeout=20) == 0
+            assert 5 <= time.time() - started < 12, "the old agent is waited for 5 s, no longer"
             assert_no_reply(desktop.send("--code", 7, "--timeout", 700))
         else:
             newcomer.wait_answering()
@@ -98,3 +103,19 @@ def test_the_tray_menu_opens_about_and_quits(desktop):
     time.sleep(1.0)
     assert len(watch.poll()) > before, "the agent left the chain: notifications reach its next viewer"
     watch.stop()
+
+
+@pytest.mark.parametrize("program,own_runtime", [("agent", False), ("setup", False), ("orvprobe", True)])
+def test_the_shipped_programs_need_no_c_runtime(desktop, program, own_runtime):
+    """With msvcrt.dll kept from loading, Wine's loader names every module that
+    needs it. Wine's own system DLLs do, so nothing starts; of ours only orvprobe,
+    which keeps its C runtime, is named."""
+    env = dict(desktop.env, WINEDLLOVERRIDES=desktop.env["WINEDLLOVERRIDES"] + ";msvcrt=d",
+               WINEDEBUG="err+module")
+    with tempfile.TemporaryFile("w+") as log:
+        subprocess.run([desktop.wine, str(desktop.exe(program))], env=env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=log, timeout=60)
+        log.seek(0)
+        needers = set(re.findall(r'Library msvcrt.dll \(which is needed by L"(.*?)"\)', log.read()))
+    assert needers, "the loader named no module that needs msvcrt.dll"
+    assert any(desktop.exe(program).name.lower() in n.lower() for n in needers) == own_runtime, needers

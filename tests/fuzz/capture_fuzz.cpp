@@ -10,7 +10,6 @@
 #include "agent/print/spool_name.h"
 #include "agent/shell/service_table.h"
 #include "fake_desktop.h"
-#include "fake_device.h"
 #include "fake_os.h"
 #include "fake_print_os.h"
 
@@ -26,7 +25,7 @@ static void run_posted() {  // as the window procedure would
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fake_desktop_reset(), fake_print_os_reset(), fake_device_reset(), spool_reset(), install_services();
+  fake_desktop_reset(), fake_print_os_reset(), spool_reset(), install_services();
   agent_window = reinterpret_cast<os_handle>(0x77);
   // A desk where every service can get to its work.
   print_fake.printers = {{"PDF", printer_attribute_default}};

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "fake_install_settings.h"
+#include "fake_install.h"
 #include "setup/install_dirs.h"
 
 static void check(bool ok) { if (!ok) __builtin_trap(); }

@@ -10,93 +10,76 @@ void fake_reset() {
   channel_reset();
 }
 
-os_handle fake_put_clipboard(const std::vector<uint8_t>& bytes) {
-  os_empty_clipboard();  // as the writer's EmptyClipboard would
-  os_handle h = reinterpret_cast<os_handle>(next_handle += 0x10);
-  fake.blocks[h] = bytes;
-  fake.clipboard[10] = h;
+static bool fails(int& after) { return after == 0 || (after > 0 && !after--); }
+
+static os_handle new_block(bytes content) {
+  auto h = reinterpret_cast<os_handle>(next_handle += 0x10);
+  fake.blocks[h] = std::move(content);
   return h;
 }
 
-std::vector<uint8_t> fake_clipboard_bytes() {
-  auto it = fake.clipboard.find(10);
-  if (it == fake.clipboard.end()) return {};
-  return fake.blocks.at(it->second);
+os_handle fake_put_clipboard(const bytes& object) {
+  os_empty_clipboard();
+  return fake.clipboard[exchange_format] = new_block(object);
 }
+bytes fake_clipboard_bytes() { return fake.clipboard.count(exchange_format) ? fake.blocks.at(fake.clipboard[exchange_format]) : bytes{}; }
+
+bytes fake_request(int16_t code, const bytes& payload, uint32_t size) {
+  bytes b = {0x55, 0x66, 0x77, 0x88, 0, 0, 64, 0, 0x78, 0x56, 0x34, 0x12, uint8_t(code), uint8_t(code >> 8)};
+  b.resize(header_size, 0x77);  // the editor's scratch, which must not survive
+  b.insert(b.end(), payload.begin(), payload.end());
+  b.resize(std::max<size_t>(b.size(), size));
+  return b;
+}
+uint8_t* fake_notify(const bytes& object) {
+  fake_put_clipboard(object);
+  size_t before = fake.messages.size();
+  channel_draw_clipboard(agent_window, 5, 6);
+  for (size_t i = before; i < fake.messages.size(); i++)
+    if (fake.messages[i].posted) return reinterpret_cast<uint8_t*>(fake.messages[i].lparam);
+  return nullptr;
+}
+void fake_serve(const bytes& object) { request_dispatch(fake_notify(object)); }
 
 os_handle os_global_alloc(uint32_t size) {
-  if (fake.fail_alloc_after == 0) return nullptr;
-  if (fake.fail_alloc_after > 0) fake.fail_alloc_after--;
-  os_handle h = reinterpret_cast<os_handle>(next_handle += 0x10);
-  fake.blocks[h] = std::vector<uint8_t>(size, 0xCD);  // not zero-filled
+  if (fails(fake.fail_alloc_after)) return nullptr;
   fake.allocations++;
-  return h;
+  return new_block(bytes(size, 0xCD));  // not zero-filled
 }
+void* os_global_lock(os_handle h) { return fake.blocks.count(h) && !fails(fake.fail_lock_after) ? fake.blocks[h].data() : nullptr; }
+void os_global_unlock(os_handle) {}
+void os_global_free(os_handle h) { fake.blocks.erase(h); }
+uint32_t os_global_size(os_handle h) { return fake.blocks.count(h) ? uint32_t(fake.blocks[h].size()) : 0; }
 
-void* os_global_lock(os_handle memory) {
-  auto it = fake.blocks.find(memory);
-  if (fake.fail_lock || it == fake.blocks.end()) return nullptr;
-  fake.locks[memory]++;
-  return it->second.data();
+bool os_open_clipboard(os_handle) {
+  return fake.clipboard_open = !fake.fail_open_clipboard && int32_t(fake.clipboard_held_until - fake.clock_ms) <= 0;
 }
-
-void os_global_unlock(os_handle memory) {
-  if (fake.locks[memory] > 0) fake.locks[memory]--;
-}
-
-void os_global_free(os_handle memory) {
-  fake.blocks.erase(memory);
-  fake.locks.erase(memory);
-  fake.frees++;
-}
-
-uint32_t os_global_size(os_handle memory) {
-  auto it = fake.blocks.find(memory);
-  return it == fake.blocks.end() ? 0 : uint32_t(it->second.size());
-}
-
-bool os_open_clipboard(os_handle window) {
-  if (fake.fail_open_clipboard) return false;
-  fake.clipboard_open = true;
-  fake.clipboard_owner_window = window;
-  return true;
-}
-
+void os_close_clipboard() { fake.clipboard_open = false; }
 os_handle os_get_clipboard_data(unsigned format) {
-  if (!fake.clipboard_open) return nullptr;
-  auto it = fake.clipboard.find(format);
-  return it == fake.clipboard.end() ? nullptr : it->second;
+  return fake.clipboard_open && fake.clipboard.count(format) ? fake.clipboard[format] : nullptr;
 }
-
 bool os_empty_clipboard() {
   for (auto& entry : fake.clipboard) fake.blocks.erase(entry.second);
   fake.clipboard.clear();
   return true;
 }
-
 bool os_set_clipboard_data(unsigned format, os_handle memory) {
   if (fake.fail_set_clipboard_data || !fake.clipboard_open) return false;
   fake.clipboard[format] = memory;
   fake.publications++;
-  fake.published.push_back(memory);
   return true;
 }
-
-void os_close_clipboard() { fake.clipboard_open = false; }
 
 os_handle os_set_clipboard_viewer(os_handle) { return fake.viewer_head; }
-
-void os_change_clipboard_chain(os_handle window, os_handle next) {
-  fake.chain_changes.push_back({window, next});
-}
-
+void os_change_clipboard_chain(os_handle window, os_handle next) { fake.chain_changes.push_back({window, next}); }
 bool os_post_message(os_handle window, unsigned message, uintptr_t wparam, intptr_t lparam) {
-  if (fake.fail_post) return false;
-  fake.messages.push_back({window, message, wparam, lparam, true});
-  return true;
+  if (!fake.fail_post) fake.messages.push_back({window, message, wparam, lparam, true});
+  return !fake.fail_post;
 }
-
 intptr_t os_send_message(os_handle window, unsigned message, uintptr_t wparam, intptr_t lparam) {
   fake.messages.push_back({window, message, wparam, lparam, false});
   return 0;
 }
+
+void os_sleep(uint32_t milliseconds) { fake.clock_ms += milliseconds; }
+uint32_t os_tick_ms() { return fake.clock_ms; }

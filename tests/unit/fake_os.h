@@ -1,50 +1,38 @@
-// A recording fake of the channel's platform layer: global memory blocks
-// kept as byte vectors, one clipboard, and a log of posted and sent
-// messages. Any call can be made to fail.
+// A recording fake of the channel's platform: global memory as byte vectors, one clipboard, the
+// viewer chain and the messages posted and sent; memory, locks, the clipboard and posting can fail.
+// Also the editor's side: request blocks put into the clipboard and served.
 #pragma once
-#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "agent/channel/channel_os.h"
 
-struct fake_message {
-  os_handle window;
-  unsigned message;
-  uintptr_t wparam;
-  intptr_t lparam;
-  bool posted;
-};
+using bytes = std::vector<uint8_t>;
+using strings = std::vector<std::string>;
+
+struct fake_message { os_handle window; unsigned message; uintptr_t wparam; intptr_t lparam; bool posted; };
 
 struct fake_os_state {
-  std::map<os_handle, std::vector<uint8_t>> blocks;  // live allocations
-  std::map<os_handle, int> locks;
-  int allocations = 0;
-  int frees = 0;
-
-  bool clipboard_open = false;
-  os_handle clipboard_owner_window = nullptr;
+  std::map<os_handle, bytes> blocks;        // live allocations
   std::map<unsigned, os_handle> clipboard;  // format -> memory
-  int publications = 0;                     // successful SetClipboardData calls
-  std::vector<os_handle> published;         // in order
-
   std::vector<fake_message> messages;
-  os_handle viewer_head = nullptr;          // what SetClipboardViewer returns
   std::vector<std::pair<os_handle, os_handle>> chain_changes;
-
-  // Failure injection.
-  int fail_alloc_after = -1;  // allocations that succeed before one fails; -1 never
-  bool fail_lock = false;
-  bool fail_open_clipboard = false;
-  bool fail_set_clipboard_data = false;
-  bool fail_post = false;
+  os_handle viewer_head = nullptr;  // what SetClipboardViewer returns
+  bool clipboard_open = false, fail_open_clipboard = false, fail_set_clipboard_data = false, fail_post = false;
+  int allocations = 0, publications = 0;
+  int fail_alloc_after = -1, fail_lock_after = -1;  // calls that succeed before all fail; -1 never
+  uint32_t clock_ms = 0;              // os_tick_ms; os_sleep moves it on
+  uint32_t clipboard_held_until = 0;  // another program has it open until then
 };
-
 extern fake_os_state fake;
 
-void fake_reset();
-// Puts a block of these bytes into the clipboard under format 10.
-os_handle fake_put_clipboard(const std::vector<uint8_t>& bytes);
-// The bytes under format 10 now, or empty.
-std::vector<uint8_t> fake_clipboard_bytes();
+void fake_reset();  // and the channel's own state
+os_handle fake_put_clipboard(const bytes& object);  // under format 10, as the editor writes it
+bytes fake_clipboard_bytes();                       // under format 10 now, or empty
+
+// A request: header with block size 64 and sequence 0x12345678, the payload, at least size bytes.
+bytes fake_request(int16_t code, const bytes& payload = {}, uint32_t size = 40);
+// Puts the object into the clipboard and notifies agent_window (wparam 5, lparam 6); the copy posted, or null.
+uint8_t* fake_notify(const bytes& object);
+void fake_serve(const bytes& object);  // notified, then the copy dispatched

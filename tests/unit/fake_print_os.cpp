@@ -1,9 +1,9 @@
 #include "fake_print_os.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
+#include "agent/print/print_device.h"
 #include "agent/print/print_os.h"
 #include "agent/print/spool_os.h"
 
@@ -12,62 +12,72 @@ static uintptr_t next_handle = 0x800000;
 
 void fake_print_os_reset() { print_fake = fake_print_os_state{}; }
 
-template <class Map>
-static os_handle new_handle(Map& open, typename Map::mapped_type value) {
+static void note(const std::string& entry) { print_fake.log.push_back(entry); }
+static os_handle opened(const char* name, bool exists) {
   auto h = reinterpret_cast<os_handle>(next_handle += 0x10);
-  open[h] = value;
-  return h;
+  if (exists) print_fake.open[h] = {name, 0};
+  return exists ? h : nullptr;
 }
-static void note(const char* what, const std::string& name) { print_fake.log.push_back(what + name); }
+// Throws for a handle that is not open.
+static void closing(const char* verb, os_handle h) {
+  note(verb + print_fake.open.at(h).first);
+  print_fake.open.erase(h);
+}
 
 os_handle print_os_open_file(const char* path) {
-  note("open ", path);
-  return print_fake.files.count(path) ? new_handle(print_fake.open_files, {path, 0}) : nullptr;
+  note(std::string("open ") + path);
+  return opened(path, print_fake.files.count(path));
 }
-
 uint32_t print_os_read_file(os_handle file, uint8_t* buffer, uint32_t count) {
-  auto& [path, position] = print_fake.open_files.at(file);
+  auto& [path, position] = print_fake.open.at(file);
   size_t n = std::min(print_fake.files[path].size() - position, size_t(count));
   memcpy(buffer, print_fake.files[path].data() + position, n);
   position += n;
   return uint32_t(n);
 }
-
-void print_os_close_file(os_handle file) {
-  note("close ", print_fake.open_files.at(file).first);
-  print_fake.open_files.erase(file);
+void print_os_close_file(os_handle file) { closing("close ", file); }
+void print_os_delete_file(const char* path) {
+  note(std::string("delete ") + path);
+  print_fake.files.erase(path);
 }
-
-void print_os_delete_file(const char* path) { note("delete ", path); print_fake.files.erase(path); }
-
 os_handle print_os_create_dc(const char* printer) {
-  note("dc ", printer);
-  return print_fake.printers_with_dc.count(printer) ? new_handle(print_fake.open_dcs, printer) : nullptr;
+  note(std::string("dc ") + printer);
+  return opened(printer, print_fake.printers_with_dc.count(printer));
 }
-
-void print_os_delete_dc(os_handle dc) {
-  note("delete dc ", print_fake.open_dcs.at(dc));
-  print_fake.open_dcs.erase(dc);
-}
-
+void print_os_delete_dc(os_handle dc) { closing("delete dc ", dc); }
 void print_os_enum_printers(printer_visitor visit) {
   for (const auto& [name, attributes] : print_fake.printers) visit(name.c_str(), attributes);
 }
-
 void print_os_default_device(char* out, uint32_t size) { snprintf(out, size, "%s", print_fake.default_device.c_str()); }
 
 uint32_t spool_os_environment(const char* name, char* out, uint32_t capacity) {
-  auto it = print_fake.environment.find(name);
-  if (it == print_fake.environment.end()) return 0;
-  if (it->second.size() < capacity) memcpy(out, it->second.c_str(), it->second.size() + 1);
-  return uint32_t(it->second.size());
+  std::string value = print_fake.environment.count(name) ? print_fake.environment[name] : "";
+  if (value.size() < capacity) memcpy(out, value.c_str(), value.size() + 1);
+  return uint32_t(value.size());
 }
-
 path_state spool_os_path_state(const char* path) {
-  print_fake.tested.push_back(path);
-  const std::string& prefix = print_fake.denied_prefix;
-  if (print_fake.denied.count(path) || (!prefix.empty() && std::string(path).starts_with(prefix))) return path_denied;
+  if (!print_fake.denied.empty() && std::string(path).starts_with(print_fake.denied)) return path_denied;
   return print_fake.files.count(path) || print_fake.directories.count(path) ? path_exists : path_missing;
 }
+bool spool_os_is_lead_byte(uint8_t byte) { return print_fake.lead_bytes.count(byte); }
 
-bool spool_os_is_lead_byte(uint8_t byte) { return print_fake.lead_bytes.count(byte) > 0; }
+// The device takes calls on an open DC only; any other throws.
+static void on(os_handle dc, const std::string& entry) {
+  print_fake.open.at(dc);
+  note(entry);
+}
+void device_set_text_mapping(os_handle dc) { on(dc, "map"); }
+int32_t device_font_height(os_handle) { return print_fake.device.font_height; }
+int32_t device_width(os_handle) { return print_fake.device.width; }
+int32_t device_height(os_handle) { return print_fake.device.height; }
+void device_start_document(os_handle dc, const char* name, const char* type) { on(dc, "doc " + std::string(name) + "/" + type); }
+void device_start_page(os_handle dc) { on(dc, "page"); }
+void device_end_page(os_handle dc) { on(dc, "end page"); }
+void device_end_document(os_handle dc) { on(dc, "end doc"); }
+void device_draw_text(os_handle dc, int32_t x, int32_t y, const char* chars, int32_t count) {
+  print_fake.lines.emplace_back(chars, size_t(count));
+  on(dc, print_fake.lines.back() + "@" + std::to_string(x) + "," + std::to_string(y));
+}
+int32_t device_fit_count(os_handle, const char*, int32_t count, int32_t max_extent) {
+  return print_fake.device.fixed_fit >= -1 ? print_fake.device.fixed_fit : std::min(max_extent / 10, count);
+}

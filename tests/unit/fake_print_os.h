@@ -1,7 +1,6 @@
-// A recording fake of the printing platform: files by path, printer device
-// contexts, the printer enumeration and the spool naming environment.
+// A recording fake of printing's platform: files by path, printer device contexts, the printer
+// enumeration, the spool naming environment, and a device whose characters are 10 units wide.
 #pragma once
-#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -10,23 +9,17 @@
 #include "agent/channel/channel_os.h"
 
 struct fake_print_os_state {
-  std::map<std::string, std::string> files;                    // path -> content
-  std::set<std::string> printers_with_dc;                      // printer names a DC can be made for
-  std::map<os_handle, std::pair<std::string, size_t>> open_files;  // -> path, position
-  std::map<os_handle, std::string> open_dcs;                   // -> printer name
-  std::vector<std::string> log;  // "open X", "close X", "delete X", "dc X", "delete dc X"
-
-  std::vector<std::pair<std::string, uint32_t>> printers;  // name, attributes
-  std::string default_device;                              // the profile's "name,driver,port"
-
-  std::map<std::string, std::string> environment;
-  std::set<std::string> directories;  // exist, besides the files
-  std::set<std::string> denied;       // paths whose test is denied access, and every path
-  std::string denied_prefix;          // beginning with this, when set
+  std::map<std::string, std::string> files, environment;   // path -> content; variables
+  std::set<std::string> printers_with_dc, directories;     // printers a DC is made for; existing directories
+  std::vector<std::pair<std::string, uint32_t>> printers;  // the enumeration: name, attributes
+  std::string default_device, denied;  // the profile's "name,driver,port"; denied paths begin so, when set
   std::set<uint8_t> lead_bytes;
-  std::vector<std::string> tested;  // paths given to the existence test
+  std::map<os_handle, std::pair<std::string, size_t>> open;  // files (path, position) and DCs (printer)
+  // Calls in order: "open F", "dc P", "close F", "delete dc P", "delete F", and on the
+  // device "map", "doc NAME/TYPE", "page", "TEXT@X,Y", "end page", "end doc".
+  std::vector<std::string> log, lines;  // lines: the drawn texts
+  struct device_setup { int32_t font_height = 25, width = 110 + 10 * 1000, height = 1000, fixed_fit = -2; } device;  // fixed_fit >= -1: every fit count
 };
-
 extern fake_print_os_state print_fake;
 
 void fake_print_os_reset();

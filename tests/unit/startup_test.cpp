@@ -1,4 +1,5 @@
-// The agent's start-up decisions, recorded step by step.
+// The agent's start-up decisions and the stop of running agents, recorded
+// step by step against a fake clock and fake agent windows.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,54 +9,87 @@
 
 namespace {
 
-class recording_startup final : public startup_os {
- public:
-  std::vector<std::string> steps;
-  bool still_running = false;
-  os_handle window = reinterpret_cast<os_handle>(0x42);
+constexpr int never = -1;
+const char* const first = "Orvik Windows Agent";
 
-  void stop_running_agent(const char* c) override { steps.push_back(std::string("stop ") + c); }
-  bool window_of_class_exists(const char* c) override {
-    steps.push_back(std::string("find ") + c);
-    return still_running;
-  }
-  void record_instance() override { steps.push_back("instance"); }
-  void set_normal_priority() override { steps.push_back("priority"); }
-  void register_window_class(const char* c) override { steps.push_back(std::string("class ") + c); }
-  os_handle create_agent_window(const char* c) override {
-    steps.push_back(std::string("window ") + c);
-    return window;
-  }
-  void add_tray_icon(os_handle, const char* tip) override { steps.push_back(std::string("tray ") + tip); }
-  int run_message_loop() override {
-    steps.push_back("loop");
-    return 0;
-  }
+struct running_agent {
+  std::string class_name;
+  int ends_ms;  // after its WM_DESTROY, or never
+  int told_at = never;
 };
 
-TEST(Startup, StopsEveryAgentThenRunsAsTheOnlyOne) {
-  recording_startup os;
-  EXPECT_EQ(agent_start(os, "Quorvane Windows Agent"), 0);
-  std::vector<std::string> expected = {
-      "stop Orvik Print Agent", "stop Orvik Windows Agent", "stop Quorvane Windows Agent",
-      "find Quorvane Windows Agent", "instance", "priority", "class Quorvane Windows Agent",
-      "window Quorvane Windows Agent", "tray Quorvane Windows Agent", "loop"};
-  EXPECT_EQ(os.steps, expected);
-}
+class recording_startup final : public startup_os, public agent_stop_os {
+ public:
+  std::string steps;
+  std::vector<running_agent> running;
+  uint32_t clock = 0;
+  bool lock_free = true;
+  os_handle window = reinterpret_cast<os_handle>(0x42);
 
-TEST(Startup, EndsAtOnceWhenTheRunningAgentStays) {
-  recording_startup os;
-  os.still_running = true;
-  EXPECT_EQ(agent_start(os, "Orvik Windows Agent"), 0);
-  EXPECT_EQ(os.steps.back(), "find Orvik Windows Agent") << "nothing is created or changed";
-}
+  void step(const std::string& s) { steps += (steps.empty() ? "" : ", ") + s; }
+  void* find_agent_window(const char* c) override {
+    for (size_t i = 0; i < running.size(); i++) {
+      const running_agent& a = running[i];
+      bool ended = a.told_at != never && a.ends_ms != never && int(clock) - a.told_at >= a.ends_ms;
+      if (a.class_name == c && !ended) return reinterpret_cast<void*>(i + 1);
+    }
+    return nullptr;
+  }
+  void post_destroy(void* w) override {
+    running_agent& a = running[reinterpret_cast<uintptr_t>(w) - 1];
+    a.told_at = int(clock);
+    step("post " + a.class_name);
+  }
+  void sleep_ms(uint32_t ms) override { clock += ms; }
+  uint32_t tick_ms() override { return clock + 0xFFFFFF00u; }  // wraps during the wait
+  bool lock_startup(uint32_t wait_ms) override {
+    EXPECT_GE(wait_ms, 3 * agent_stop_wait_ms) << "outlasts a start that waits for every class";
+    step(lock_free ? "lock" : "lock refused");
+    return lock_free;
+  }
+  void unlock_startup() override { step("unlock"); }
+  void record_instance() override { step("instance"); }
+  void set_normal_priority() override {}
+  void register_window_class(const char*) override {}
+  os_handle create_agent_window(const char* c) override { return step(std::string("window ") + c), window; }
+  void add_tray_icon(os_handle, const char* tip) override { step(std::string("tray ") + tip); }
+  int run_message_loop() override { return step("loop"), 0; }
+};
 
-TEST(Startup, FailsWhenTheWindowCannotBeMade) {
-  recording_startup os;
-  os.window = nullptr;
-  EXPECT_EQ(agent_start(os, "Orvik Windows Agent"), exit_no_window);
-  EXPECT_NE(exit_no_window, 0);
-  EXPECT_EQ(os.steps.back(), "window Orvik Windows Agent") << "no tray icon, no message loop";
+// Each running agent is told once and waited for until it has ended, or for
+// the bound; one that stays makes the start end.
+TEST(Startup, ReplacesRunningAgentsUnderTheLockOrEndsWhenOneStays) {
+  struct row {
+    std::vector<running_agent> running;
+    bool lock_free, window_made;
+    int exit_code;
+    uint32_t waited_ms;
+    const char* steps;
+  } rows[] = {
+      {{}, true, true, 0, 0,
+       "lock, instance, window Orvik Windows Agent, tray Orvik Windows Agent, unlock, loop"},
+      {{{"Quorvane Windows Agent", 300}, {"Orvik Print Agent", never}, {first, 1500}}, true, true, 0,
+       agent_stop_wait_ms + 1500 + 300,  // slow to end: longer than any fixed half second
+       "lock, post Orvik Print Agent, post Orvik Windows Agent, post Quorvane Windows Agent, instance, "
+       "window Orvik Windows Agent, tray Orvik Windows Agent, unlock, loop"},
+      {{{first, 200}, {first, 300}}, true, true, 0, 500,  // one found meanwhile is told too
+       "lock, post Orvik Windows Agent, post Orvik Windows Agent, instance, "
+       "window Orvik Windows Agent, tray Orvik Windows Agent, unlock, loop"},
+      {{{first, never}}, true, true, 0, agent_stop_wait_ms, "lock, post Orvik Windows Agent, unlock"},
+      {{}, false, true, 0, 0,
+       "lock refused, instance, window Orvik Windows Agent, tray Orvik Windows Agent, loop"},
+      {{}, true, false, exit_no_window, 0, "lock, instance, window Orvik Windows Agent, unlock"},
+  };
+  for (const row& r : rows) {
+    recording_startup os;
+    os.running = r.running;
+    os.lock_free = r.lock_free;
+    if (!r.window_made) os.window = nullptr;
+    EXPECT_EQ(agent_start(os, os, first), r.exit_code) << r.steps;
+    EXPECT_EQ(os.steps, r.steps);
+    EXPECT_GE(os.clock, r.waited_ms) << r.steps;
+    EXPECT_LT(os.clock, r.waited_ms + agent_stop_poll_ms) << r.steps;
+  }
 }
 
 }  // namespace

@@ -20,6 +20,7 @@ int cmd_dialog_result(const probe_args& args);
 int cmd_open_help(const probe_args& args);
 int cmd_run(const probe_args& args);
 int cmd_command_line(const probe_args& args);
+int cmd_hold(const probe_args& args);
 
 // Exit codes shared by the commands.
 constexpr int exit_ok = 0;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "agent/channel/exchange_block.h"
+#include "common/retry_within.h"
 #include "tools/orvprobe/probe_args.h"
 #include "tools/orvprobe/probe_json.h"
 
@@ -14,9 +15,18 @@ std::string hwnd_text(HWND window) {
   return text;
 }
 
+// Another program may have the clipboard open for a moment (a clipboard
+// manager, another viewer reading the same change): tried again for a
+// bounded time, as the agent does, so that a reply is not missed for that.
+bool probe_open_clipboard(HWND window) {
+  return retry_within(
+      clipboard_wait_ms, clipboard_pause_ms, [&] { return OpenClipboard(window) != 0; },
+      [] { return uint32_t(GetTickCount()); }, [](uint32_t ms) { Sleep(ms); });
+}
+
 static bool read_format10(HWND window, std::vector<uint8_t>& bytes) {
   bytes.clear();
-  if (!OpenClipboard(window)) return false;
+  if (!probe_open_clipboard(window)) return false;
   HANDLE object = GetClipboardData(exchange_format);
   if (object) {
     SIZE_T size = GlobalSize(object);
@@ -120,12 +130,19 @@ void probe_close(probe_channel& c) {
 }
 
 bool probe_write(probe_channel& c, const std::vector<uint8_t>& bytes) {
+  // The reply can come while this write's own notification is still on its
+  // way down the chain (this window is the chain's first viewer, and it
+  // waits in SendMessageA for the next one): so the wait for the reply with
+  // the block's sequence begins before the write, not after it.
+  c.have_reply = false;
+  c.waiting = bytes.size() >= off_sequence + 4;
+  if (c.waiting) c.awaited_sequence = get_u32(&bytes[off_sequence]);
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.empty() ? 1 : bytes.size());
   if (!memory) return false;
   void* p = GlobalLock(memory);
   if (!bytes.empty()) memcpy(p, bytes.data(), bytes.size());
   GlobalUnlock(memory);
-  if (!OpenClipboard(c.window)) {
+  if (!probe_open_clipboard(c.window)) {
     GlobalFree(memory);
     return false;
   }
@@ -151,9 +168,9 @@ void probe_pump(DWORD milliseconds) {
 }
 
 bool probe_wait_reply(probe_channel& c, uint32_t sequence, DWORD timeout_ms) {
+  if (!c.waiting || c.awaited_sequence != sequence) c.have_reply = false;
   c.waiting = true;
   c.awaited_sequence = sequence;
-  c.have_reply = false;
   DWORD start = GetTickCount();
   while (!c.have_reply) {
     MSG m;
@@ -174,7 +191,7 @@ std::string probe_clipboard_json(HWND window) {
   json_object out;
   std::string formats = "[";
   std::vector<uint8_t> bytes;
-  if (OpenClipboard(window)) {
+  if (probe_open_clipboard(window)) {
     for (UINT f = EnumClipboardFormats(0); f; f = EnumClipboardFormats(f)) {
       if (formats.size() > 1) formats += ",";
       formats += std::to_string(f);

@@ -23,6 +23,9 @@ struct probe_channel {
 bool probe_open(probe_channel& channel, bool join_chain);
 void probe_close(probe_channel& channel);
 
+// OpenClipboard, tried again for a moment while another program has it open.
+bool probe_open_clipboard(HWND window);
+
 // Puts the bytes into the clipboard under format 10 as one global object.
 bool probe_write(probe_channel& channel, const std::vector<uint8_t>& bytes);
 

@@ -74,11 +74,17 @@ static const char help_text[] =
     "      ORVIK\": the console editor's window) and prints the messages it gets.\n"
     "      A posted WM_DESTROY is reported and otherwise ignored. Both end after\n"
     "      N seconds (default 30 and 60) or as soon as PATH exists.\n"
-    "  orvprobe window-info (--hwnd H | [--class C] [--title T])\n"
+    "  orvprobe window-info (--hwnd H | [--class C] [--title T] | --class C --all)\n"
     "  orvprobe wait-window (--hwnd H | [--class C] [--title T]) [--timeout MS]\n"
     "      Prints a window with its owner, style and child controls (text, id,\n"
     "      check state, combo box selection); wait-window waits until it is shown.\n"
-    "  orvprobe message (--hwnd H | [--class C] [--title T]) [--child-id ID]\n"
+    "      With --all, every top-level window of the class, without controls.\n"
+    "  orvprobe hold [--ms N | --once-ms N] [--seconds N] [--stop-file PATH]\n"
+    "      Joins the clipboard viewer chain and, on every change (with --once-ms,\n"
+    "      on the first one only), opens the clipboard and keeps it open N ms\n"
+    "      (default 20), passing the notification on once it has it: a stand-in\n"
+    "      for clipboard managers. Prints {\"event\":\"held\"} after each hold.\n"
+    "    orvprobe message (--hwnd H | [--class C] [--title T]) [--child-id ID]\n"
     "                   --msg M [--wparam W] [--lparam L | --text TEXT] [--post]\n"
     "      Sends (or posts) a message to a window or one of its controls; its\n"
     "      JSON line's \"at\" is the wall clock just before.\n"
@@ -106,7 +112,7 @@ static const command commands[] = {
     {"print", cmd_print},         {"printer-metrics", cmd_printer_metrics},
     {"open-dialog", cmd_open_dialog}, {"dialog-result", cmd_dialog_result},
     {"open-help", cmd_open_help}, {"run", cmd_run},
-    {"command-line", cmd_command_line},
+    {"command-line", cmd_command_line}, {"hold", cmd_hold},
 };
 
 int main(int argc, char** argv) {
@@ -114,7 +120,7 @@ int main(int argc, char** argv) {
   // arguments; command-line is found wherever the cut leaves it.
   for (int i = 1; i < argc; i++)
     if (strcmp(argv[i], "command-line") == 0) return cmd_command_line(probe_args{});
-  probe_args args = parse_probe_args(argc, argv, {"help", "post", "no-forward", "insert", "direct"});
+  probe_args args = parse_probe_args(argc, argv, {"help", "post", "no-forward", "insert", "direct", "all"});
   if (args.command.empty() || args.command == "help" || args.has("help")) {
     fputs(help_text, stdout);
     return args.command.empty() && !args.has("help") ? exit_usage : exit_ok;

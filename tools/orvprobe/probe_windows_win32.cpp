@@ -161,7 +161,29 @@ static std::string window_json(HWND window, bool with_children) {
   return out.text();
 }
 
+struct class_filter {
+  std::string class_name;
+  std::string list = "[";
+};
+
+static BOOL CALLBACK add_of_class(HWND window, LPARAM filter) {
+  auto* f = reinterpret_cast<class_filter*>(filter);
+  char class_name[128] = "";
+  GetClassNameA(window, class_name, sizeof class_name);
+  if (f->class_name == class_name) {
+    if (f->list.size() > 1) f->list += ",";
+    f->list += window_json(window, false);
+  }
+  return TRUE;
+}
+
 int cmd_window_info(const probe_args& args) {
+  if (args.has("all")) {  // every top-level window of the class
+    class_filter filter{args.get("class")};
+    EnumWindows(add_of_class, LPARAM(&filter));
+    printf("%s\n", json_object().raw("windows", filter.list + "]").text().c_str());
+    return exit_ok;
+  }
   HWND window = target_window(args);
   if (!window || !IsWindow(window)) {
     printf("%s\n", json_object().null("window").text().c_str());
