@@ -63,14 +63,16 @@ def main():
     server = printserver.start(desktop)
     try:
         about = machine(desktop)
-        print("Start-up...", flush=True)
-        startup.measure(desktop, table)
-        print("Request round trips...", flush=True)
-        round_trips.measure(desktop, table)
-        print("Resident memory...", flush=True)
-        round_trips.resident(desktop, table)
+        for title, section in (("Start-up", startup.measure), ("Request round trips", round_trips.measure),
+                               ("Resident memory", round_trips.resident)):
+            began = time.time()
+            print(f"{title}...", end=" ", flush=True)
+            section(desktop, table)
+            print(f"{time.time() - began:.0f} s", flush=True)
         print("Printing...", flush=True)
+        began = time.time()
         one_mb = printing.measure(desktop, server, table)
+        print(f"Printing: {time.time() - began:.0f} s", flush=True)
     finally:
         server.stop()
         desktop.stop()
