@@ -64,10 +64,20 @@ class Jobs:
             fresh = [p for p in self.documents() if p not in self.seen]
             if fresh:
                 self.seen.update(fresh)
-                time.sleep(0.5)  # a document still growing would show a later time
-                return int(fresh[0].name[1:6]), fresh[0].stat().st_mtime
+                return int(fresh[0].name[1:6]), settled(fresh[0]).st_mtime
             time.sleep(0.05)
         raise RuntimeError("no job reached the print server")
+
+
+def settled(path):
+    """The file's state once it has stopped changing for half a second."""
+    before = path.stat()
+    while True:
+        time.sleep(0.5)
+        now = path.stat()
+        if (now.st_size, now.st_mtime) == (before.st_size, before.st_mtime):
+            return now
+        before = now
 
 
 def agent_job(desktop, server, jobs, path):

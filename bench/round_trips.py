@@ -13,7 +13,7 @@ from common import agent, echo, memory_kib, probe_json
 
 CODES = ((7, "presence"), (1, "printer list"), (3, "spool name"), (11, "dialog result"))
 COUNT = 1000
-ROUNDS = 5
+ROUNDS = 7
 WARM_UP = 50
 RESIDENT_COUNT = 10000
 LOST_AFTER_MS = 200
