@@ -50,11 +50,17 @@ def machine(desktop):
                 if line.startswith("model name")), platform.machine())
     wine = subprocess.run([desktop.wine, "--version"], capture_output=True, text=True).stdout.strip()
     return (f"{time.strftime('%Y-%m-%d %H:%M')}, {platform.node()}: {os.cpu_count()} x {cpu}, "
-            f"{platform.system()} {platform.release()}; {wine}, {desktop.arch} programs "
+            f"{platform.system()} {platform.release()}; the benchmark on CPU 0 alone; {wine}, {desktop.arch} programs "
             f"({desktop.bin}), Windows version {desktop.windows}")
 
 
 def main():
+    # Everything this run starts (X server, Wine, print server, programs)
+    # shares one CPU. A round trip wakes the probe, the Wine server and the
+    # agent dozens of times; across the CPUs of a virtual machine each wake-up
+    # costs more, by an amount that depends on where the scheduler happens
+    # to put each process, and that swamped the differences being measured.
+    os.sched_setaffinity(0, {0})
     OUT.mkdir(parents=True, exist_ok=True)
     table = Table()
     started, load_before = time.time(), os.getloadavg()[0]
