@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "agent/channel/channel.h"
-#include "common/retry_within.h"
 #include "fake_os.h"
 
 TEST(ExchangeBlock, ReplySizeRoundsUpTo32FromAtLeast64AndNeverEqualsTheRequestsBlockSize) {
@@ -10,19 +9,6 @@ TEST(ExchangeBlock, ReplySizeRoundsUpTo32FromAtLeast64AndNeverEqualsTheRequestsB
       {0, 0, 64}, {38, 0, 64}, {39, 0, 96}, {32710, 0, 32736}, {0, 64, 96},
       {32710, 32736, 32768}, {32710, int16_t(0x8000), 32736}};  // from 0x8000 sizes are negative
   for (auto r : rows) EXPECT_EQ(reply_size(r.payload, r.request_block_size), uint32_t(r.size));
-}
-
-TEST(ExchangeBlock, RequestViewReadsLittleEndianAndNothingBeyondTheEnd) {
-  const uint8_t b[] = {0x55, 0x66, 0x77, 0x88, 'a', 'b', 0, 'c', 'd', 'e', 'f', 0};
-  request_view v{b, 9};  // ends inside "cdef"
-  char out[4];
-  EXPECT_EQ(v.u32(0), 0x88776655u);
-  EXPECT_EQ(v.u16(7), 0x6463) << "a field that ends with the block is read";
-  EXPECT_EQ(v.u16(8) + v.u32(6) + v.u8(9), 0) << "fields that run past the end read as absent";
-  EXPECT_TRUE(v.text(4, out, 4) && !strcmp(out, "ab") && v.terminated_text(4) == (char*)&b[4]);
-  EXPECT_FALSE(v.text(7, out, 4) || strcmp(out, "cd") || v.terminated_text(7)) << "no NUL";
-  EXPECT_FALSE(v.text(50, out, 4) || out[0]);
-  EXPECT_TRUE((request_view{b, 12}.text(7, out, 4) && !strcmp(out, "cde"))) << "cut to the buffer";
 }
 
 namespace {
@@ -73,26 +59,4 @@ TEST(Channel, AnswersRequestsPassesOnEverythingElseAndLeaksNothing) {
   start();
   EXPECT_EQ(reply_begin(max_reply_payload + 1, 2), nullptr);
   EXPECT_NE(reply_begin(max_reply_payload, 2), nullptr);
-}
-
-TEST(Channel, AClipboardHeldForAMomentLosesNothingHeldLongerOnlyThatReply) {
-  const struct { bool at_publish; uint32_t held_ms; bool answered; } rows[] = {
-      {false, 20, true}, {false, 95, true}, {false, 150, false}, {true, 20, true},
-      {true, 2000, false}};  // held at capture or at publication
-  for (const auto& r : rows) {
-    start();
-    if (!r.at_publish) fake.clipboard_held_until = r.held_ms;
-    uint8_t* copy = fake_notify(fake_request(7, {}, 64));
-    if (r.at_publish) fake.clipboard_held_until = fake.clock_ms + r.held_ms;
-    if (copy) request_dispatch(copy);
-    EXPECT_EQ(fake.publications, int(r.answered)) << r.held_ms;
-    EXPECT_LE(fake.clock_ms, clipboard_wait_ms + clipboard_pause_ms) << "the wait is bounded";
-    EXPECT_EQ(passed_on(), r.answered || r.at_publish ? 0u : 1u) << "a missed request goes on";
-    EXPECT_EQ(leaked(), 0u) << r.held_ms;
-    fake.clock_ms = fake.clipboard_held_until;  // let go: the next request is answered
-    bytes again = fake_request(7, {}, 64);
-    put_u32(&again[8], 2);
-    fake_serve(again);
-    EXPECT_EQ(get_u32(&fake_clipboard_bytes()[8]), 2u) << r.held_ms;
-  }
 }

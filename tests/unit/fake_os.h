@@ -18,11 +18,10 @@ struct fake_os_state {
   std::map<unsigned, os_handle> clipboard;  // format -> memory
   std::vector<fake_message> posted, sent;
   os_handle viewer_head = nullptr;  // what SetClipboardViewer returns
+  uint32_t clock_ms = 0;            // os_tick_ms; os_sleep moves it on
   bool clipboard_open = false, fail_set_clipboard_data = false, fail_post = false;
   int allocations = 0, publications = 0;
   int fail_alloc_after = -1, fail_lock_after = -1;  // calls that succeed before all fail; -1 never
-  uint32_t clock_ms = 0;              // os_tick_ms; os_sleep moves it on
-  uint32_t clipboard_held_until = 0;  // another program has it open until then
 };
 extern fake_os_state fake;
 

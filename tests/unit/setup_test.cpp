@@ -14,7 +14,7 @@ using strings = std::vector<std::string>;
 // Whole copies in 16 KiB chunks over the old destination; any fault removes the partial
 // destination.
 TEST(CopyFile, WholeOrNothing) {
-  const struct { const char* what; void (*fault)(); int reads, writes; bool copied, gone; } rows[] = {
+  const struct { const char* what; void (*set)(); int reads, writes; bool copied, gone; } rows[] = {
       {"whole", [] {}, 3, 3, true, false},
       {"empty", [] { fake_files.files["S"].clear(); }, 0, 0, true, false},
       {"missing source", [] { fake_files.files.erase("S"); }, 0, 0, false, false},
@@ -27,7 +27,7 @@ TEST(CopyFile, WholeOrNothing) {
   for (const auto& r : rows) {
     SCOPED_TRACE(r.what);
     fake_files = {{{"S", source}, {"D", old}}, {}};
-    r.fault();
+    r.set();
     EXPECT_EQ(copy_file("S", "D"), int(r.copied));
     const auto& copied = fake_files.files.count("D") ? fake_files.files["D"] : none;
     EXPECT_EQ(copied, r.copied ? fake_files.files["S"] : r.gone ? none : old);
