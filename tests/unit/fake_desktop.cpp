@@ -67,7 +67,6 @@ void desktop_show_help(const char* file) {
 }
 
 bool desktop_open_file_dialog(dialog_record& record) {
-  fake_desk.record = record;
   std::string pending = file_dialog_state() == DLG_PENDING ? " pending" : "";
   static int depth = 0;  // a nested dialog does not run the script again
   if (depth++ == 0 && fake_desk.while_open) fake_desk.while_open();

@@ -24,7 +24,6 @@ struct fake_desktop_state {
   std::function<void()> while_open;  // run while the outermost dialog is open
   // Each dialog as it ends: "TITLE over N: DIR|FILE pair I", " pending" when it opened so.
   std::vector<std::string> dialogs;
-  dialog_record record;  // the last one handed over
 };
 extern fake_desktop_state fake_desk;
 
