@@ -16,12 +16,13 @@
 static void check(bool ok) { if (!ok) __builtin_trap(); }
 
 static void run_posted() {  // as the window procedure would
-  for (size_t i = 0; i < fake.messages.size(); i++) {
-    fake_message m = fake.messages[i];  // services may post more meanwhile
-    if (m.posted && m.message == WM_AGENT_REQUEST) request_dispatch(reinterpret_cast<uint8_t*>(m.lparam));
-    if (m.posted && m.message == WM_AGENT_PRINT) print_complete(reinterpret_cast<uint8_t*>(m.lparam));
+  for (size_t i = 0; i < fake.posted.size(); i++) {
+    fake_message m = fake.posted[i];  // services may post more meanwhile
+    auto* block = reinterpret_cast<uint8_t*>(m.lparam);
+    if (m.message == WM_AGENT_REQUEST) request_dispatch(block);
+    if (m.message == WM_AGENT_PRINT) print_complete(block);
   }
-  fake.messages.clear();
+  fake.posted.clear();
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -11,7 +11,8 @@
 static void check(bool ok) { if (!ok) __builtin_trap(); }
 
 static bool under(const std::string& path, const char* directory) {
-  return strlen(directory) <= path.size() && !strncasecmp(path.c_str(), directory, strlen(directory));
+  size_t n = strlen(directory);
+  return n <= path.size() && !strncasecmp(path.c_str(), directory, n);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -15,16 +15,15 @@ struct fake_window {
 
 struct fake_desktop_state {
   std::vector<fake_window> windows;  // topmost first
-  std::string windows_dir = "C:\\WINDOWS", short_path, program_path = "C:\\Program Files\\Orvik\\OrvAgent.exe";
-  uint32_t short_path_result = 0;  // when nonzero, returned instead of the length
-  std::vector<std::string> short_path_queries, help_calls;  // help: "FILE after N" replies published
+  std::string windows_dir = "C:\\WINDOWS", short_path;
+  std::string program_path = "C:\\Program Files\\Orvik\\OrvAgent.exe";
+  std::vector<std::string> help_calls;  // "FILE after N" replies published
   bool dialog_result = true;
   std::string dialog_chosen = "C:\\DOCS\\NOTE.TXT";
   uint32_t dialog_filter_out = 1;
   std::function<void()> while_open;  // run while the outermost dialog is open
-  // Each dialog as it ends: "TITLE over N: DIR|FILE pair I", " pending" when it opened in that state.
+  // Each dialog as it ends: "TITLE over N: DIR|FILE pair I", " pending" when it opened so.
   std::vector<std::string> dialogs;
-  dialog_record record;  // the last one handed over
 };
 extern fake_desktop_state fake_desk;
 

@@ -17,8 +17,12 @@ static uint32_t answer(const std::string& value, char* buffer, uint32_t size) {
   memcpy(buffer, value.c_str(), value.size() + 1);
   return uint32_t(value.size());
 }
-uint32_t read_windows_directory(char* out, uint32_t size) { return answer(fake_settings.windows_directory, out, size); }
-uint32_t read_system_directory(char* out, uint32_t size) { return answer(fake_settings.system_directory, out, size); }
+uint32_t read_windows_directory(char* out, uint32_t size) {
+  return answer(fake_settings.windows_directory, out, size);
+}
+uint32_t read_system_directory(char* out, uint32_t size) {
+  return answer(fake_settings.system_directory, out, size);
+}
 uint32_t read_environment_variable(const char* name, char* out, uint32_t size) {
   if (std::string(name) != "PATH" || !fake_settings.path) return 0;
   ++fake_settings.path_reads;
@@ -35,7 +39,9 @@ static file_handle opened(const char* path) {
 }
 static open_file& as_open(file_handle file) { return *static_cast<open_file*>(file); }
 
-file_handle file_open_read(const char* path) { return fake_files.files.count(path) ? opened(path) : nullptr; }
+file_handle file_open_read(const char* path) {
+  return fake_files.files.count(path) ? opened(path) : nullptr;
+}
 file_handle file_create(const char* path) {
   if (fake_files.locked.count(path)) return nullptr;
   fake_files.files[path].clear();
@@ -48,7 +54,8 @@ bool file_length(file_handle file, uint32_t* length) {
 bool file_read(file_handle file, void* buffer, uint32_t size, uint32_t* done) {
   open_file& f = as_open(file);
   int call = fake_files.reads++;
-  *done = call == fake_files.fail_read_at ? 0 : std::min<uint32_t>(size, uint32_t(f.bytes.size() - f.position));
+  *done = std::min<uint32_t>(size, uint32_t(f.bytes.size() - f.position));
+  if (call == fake_files.fail_read_at) *done = 0;
   if (call == fake_files.short_read_at) --*done;
   memcpy(buffer, f.bytes.data() + f.position, *done);
   f.position += *done;
@@ -57,7 +64,8 @@ bool file_read(file_handle file, void* buffer, uint32_t size, uint32_t* done) {
 bool file_write(file_handle file, const void* buffer, uint32_t size, uint32_t* done) {
   int call = fake_files.writes++;
   *done = size / (call == fake_files.short_write_at ? 2 : 1);
-  as_open(file).bytes.insert(as_open(file).bytes.end(), (const uint8_t*)buffer, (const uint8_t*)buffer + *done);
+  auto* from = static_cast<const uint8_t*>(buffer);
+  as_open(file).bytes.insert(as_open(file).bytes.end(), from, from + *done);
   return true;
 }
 void file_close(file_handle file) {

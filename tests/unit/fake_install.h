@@ -31,13 +31,16 @@ struct recording_actions final : install_actions {  // copies from failing_sourc
   void add(const std::string& line) { log.push_back(line); }
   void create_directory(const char* path) override { add("mkdir " + std::string(path)); }
   bool copy_file(const char* from, const char* to) override {
-    add((failing_sources.count(from) ? "copy failed " : "copy ") + std::string(from) + " -> " + to);
-    return !failing_sources.count(from);
+    bool fails = failing_sources.count(from);
+    add((fails ? "copy failed " : "copy ") + std::string(from) + " -> " + to);
+    return !fails;
   }
   void stop_agent(const char* class_name) override { add("stop " + std::string(class_name)); }
   void start_agent(const char* command_line) override { add("start " + std::string(command_line)); }
-  void create_shortcut(const char* target, const char* link, const char* description, const char* icon) override {
-    add("shortcut " + std::string(link) + " -> " + target + " \"" + description + "\" icon " + (icon ? icon + std::string(",1") : "none"));
+  void create_shortcut(const char* target, const char* link, const char* description,
+                       const char* icon) override {
+    add("shortcut " + std::string(link) + " -> " + target + " \"" + description + "\" icon " +
+        (icon ? icon + std::string(",1") : "none"));
   }
   void set_htm_edit_command(const char* command) override { add("edit " + std::string(command)); }
   void show_install_error(const char* text) override { add("error " + std::string(text)); }

@@ -9,16 +9,20 @@
 #include "agent/channel/channel_os.h"
 
 struct fake_print_os_state {
-  std::map<std::string, std::string> files, environment;   // path -> content; variables
-  std::set<std::string> printers_with_dc, directories;     // printers a DC is made for; existing directories
+  std::map<std::string, std::string> files, environment;  // path -> content; variables
+  std::set<std::string> printers_with_dc, directories;    // printers a DC is made for
   std::vector<std::pair<std::string, uint32_t>> printers;  // the enumeration: name, attributes
-  std::string default_device, denied;  // the profile's "name,driver,port"; denied paths begin so, when set
-  std::set<uint8_t> lead_bytes;
-  std::map<os_handle, std::pair<std::string, size_t>> open;  // files (path, position) and DCs (printer)
-  // Calls in order: "open F", "dc P", "close F", "delete dc P", "delete F", and on the
-  // device "map", "doc NAME/TYPE", "page", "TEXT@X,Y", "end page", "end doc".
+  std::string default_device;  // the profile's "name,driver,port"
+  std::string denied;          // paths that begin so are denied, when set
+  std::map<os_handle, std::string> open;  // files (path) and DCs (printer)
+  // Calls in order: "open F", "dc P", "close F", "delete dc P", "delete F", and on the device
+  // "map", "doc NAME/TYPE", "page", "TEXT@X,Y", "end page", "end doc".
   std::vector<std::string> log, lines;  // lines: the drawn texts
-  struct device_setup { int32_t font_height = 25, width = 110 + 10 * 1000, height = 1000, fixed_fit = -2; } device;  // fixed_fit >= -1: every fit count
+  struct device_setup {
+    int32_t font_height = 25, width = 110 + 10 * 1000, height = 1000;
+    int32_t fixed_fit = -2;  // >= -1: every fit count
+  } device;
+  size_t read_at = 0;  // in the one file read at a time
 };
 extern fake_print_os_state print_fake;
 

@@ -16,112 +16,112 @@ static bytes cat(std::initializer_list<bytes> parts) {
   return b;
 }
 static bytes txt(const std::string& s) { return bytes(s.begin(), s.end()); }
+static const std::string note = "C:\\DOCS\\NOTE.TXT";
 
-// Against bytes written out by hand, so that the agent and the editor's side cannot share a mistake.
+// Against bytes written out by hand, so that the agent and the editor's side cannot share a
+// mistake.
 TEST(DialogFormat, RequestNineAndReplyTwelve) {
-  const bytes nine = cat({{1, 0}, txt("ORVIK1"), bytes(10, 0), txt("C:\\DOCS\\NOTE.TXT"), {0}});
+  const bytes nine = cat({{1, 0}, txt("ORVIK1"), bytes(10, 0), txt(note), {0}});
   uint8_t out[300];
   memset(out, 0xEE, sizeof out);
-  EXPECT_EQ(bytes(out, out + encode_dialog_request(1, "ORVIK1", "C:\\DOCS\\NOTE.TXT", out, sizeof out)), nine);
-  const struct { std::string text, path; uint32_t capacity, size; } limits[] = {  // 15 and 255 characters, room in out
-      {"0123456789ABCDE", "", 300, 19}, {"0123456789ABCDEF", "", 300, 0}, {"", std::string(255, 'p'), 300, 274},
-      {"", std::string(256, 'p'), 300, 0}, {"", "ab", 20, 0}, {"", "ab", 21, 21}};
-  for (const auto& l : limits) EXPECT_EQ(encode_dialog_request(0, l.text.c_str(), l.path.c_str(), out, l.capacity), l.size);
+  EXPECT_EQ(bytes(out, out + encode_dialog_request(1, "ORVIK1", note.c_str(), out, 300)), nine);
+  const struct { std::string text, path; uint32_t capacity, size; } limits[] = {
+      {"0123456789ABCDE", "", 300, 19}, {"0123456789ABCDEF", "", 300, 0},  // 15 characters fit
+      {"", std::string(255, 'p'), 300, 274}, {"", std::string(256, 'p'), 300, 0},  // 255 fit
+      {"", "ab", 20, 0}, {"", "ab", 21, 21}};  // room in out
+  for (const auto& l : limits)
+    EXPECT_EQ(encode_dialog_request(0, l.text.c_str(), l.path.c_str(), out, l.capacity), l.size);
   // A text filling its 16 bytes keeps 15; a path without a NUL ends with the block.
-  const struct { bytes block; uint32_t size; int open_mode; std::string text, path; } requests[] = {
-      {nine, uint32_t(nine.size()), 1, "ORVIK1", "C:\\DOCS\\NOTE.TXT"},
-      {cat({{0, 0}, txt("ABCDEFGHIJKLMNOP"), txt("X:\\Y")}), 22, 0, "ABCDEFGHIJKLMNO", "X:\\Y"},
-      {cat({bytes(18, 0), bytes(300, 'q'), {0}}), 319, 0, "", std::string(255, 'q')},
-      {{5, 0, 'A', 'B'}, 4, 5, "AB", ""}, {{5, 0, 'A', 'B'}, 0, 0, "", ""}};
+  const struct { bytes block; uint32_t size; std::string decoded; } requests[] = {
+      {nine, uint32_t(nine.size()), "1|ORVIK1|" + note},
+      {cat({{0, 0}, txt("ABCDEFGHIJKLMNOP"), txt("X:\\Y")}), 22, "0|ABCDEFGHIJKLMNO|X:\\Y"},
+      {cat({bytes(18, 0), bytes(300, 'q'), {0}}), 319, "0||" + std::string(255, 'q')},
+      {{5, 0, 'A', 'B'}, 4, "5|AB|"}, {{5, 0, 'A', 'B'}, 0, "0||"}};
   for (const auto& r : requests) {
     dialog_request got;
     memset(&got, 0x7F, sizeof got);
     decode_dialog_request(r.block.data(), r.size, got);
     EXPECT_EQ(std::to_string(got.open_mode) + "|" + got.window_text + "|" + got.initial_path,
-              std::to_string(r.open_mode) + "|" + r.text + "|" + r.path);
+              r.decoded);
   }
-  dialog_result chosen{DLG_CHOSEN, 11, "C:\\MYDOCU~1\\Quarterly report.txt"}, pending{DLG_PENDING, 0, {}}, decoded;
+  dialog_result chosen{DLG_CHOSEN, 11, "C:\\MYDOCU~1\\Quarterly report.txt"}, decoded;
   ASSERT_EQ(dialog_result_size(chosen), 64u);
-  ASSERT_EQ(dialog_result_size(pending), 0u);
-  bytes area(64, 0xEE), one(2, 0xEE);
+  bytes area(64, 0xEE);
   encode_dialog_result(chosen, area.data());
-  encode_dialog_result(pending, one.data());
-  const bytes twelve = cat({{2, 11}, bytes(16, 0xEE), txt(chosen.chosen_path), {0}});  // bytes 2-17 are not written
+  // Bytes 2-17 are not written.
+  const bytes twelve = cat({{2, 11}, bytes(16, 0xEE), txt(chosen.chosen_path), {0}});
   EXPECT_EQ(area, cat({twelve, bytes(13, 0xEE)}));
-  EXPECT_EQ(one, (bytes{1, 0xEE}));
-  const struct { bytes payload; bool ok; int state, dir_length; std::string path; } results[] = {
-      {twelve, true, DLG_CHOSEN, 11, chosen.chosen_path}, {bytes(twelve.begin(), twelve.end() - 1), false, 2, 11, ""},
-      {{3, 0x77}, true, DLG_NONE, 0, ""}, {{}, false, 0, 0, ""}};  // the path loses its NUL; nothing at all
-  for (const auto& r : results) {
-    EXPECT_EQ(decode_dialog_result(r.payload.data(), uint32_t(r.payload.size()), decoded), r.ok);
-    EXPECT_EQ(std::to_string(decoded.state) + " " + std::to_string(decoded.dir_length) + " " + decoded.chosen_path,
-              std::to_string(r.state) + " " + std::to_string(r.dir_length) + " " + r.path);
-  }
+  ASSERT_TRUE(decode_dialog_result(twelve.data(), uint32_t(twelve.size()), decoded));
+  EXPECT_STREQ(decoded.chosen_path, chosen.chosen_path);
+  EXPECT_FALSE(decode_dialog_result(twelve.data(), uint32_t(twelve.size() - 1), decoded));
 }
 
 TEST(DialogPaths, InitialDirectoryFileNameAndTheChosenPath) {
   const std::string deep = std::string(300, 'd') + "\\" + std::string(300, 'n');
-  const struct { std::string windows_dir, path, directory, file; } starts[] = {
-      {"C:\\WINDOWS", "C:\\DOCS\\NOTE.TXT", "C:\\DOCS", "NOTE.TXT"}, {"C:\\WINDOWS", "C:\\NOTE.TXT", "C:", "NOTE.TXT"},
-      {"C:\\WINDOWS", "D:NOTE.TXT", "C:\\", "NOTE.TXT"},
-      {"C:\\WINDOWS", "\\NOTE.TXT", "", "NOTE.TXT"}, {"C:\\WINDOWS", deep, std::string(255, 'd'), std::string(255, 'n')},
-      // Without a directory in the path, the Windows directory's drive root.
-      {"E:\\WIN98", "N", "E:\\", "N"}, {"E:", "N", "", "N"},  // no root (or a network path): the dialog chooses
-      {"", "N", "c:\\", "N"}, {std::string(300, 'w'), "N", "c:\\", "N"}};  // the call fails, or needs a larger buffer
+  const struct { std::string windows_dir, path, directory_file; } starts[] = {
+      {"C:\\WINDOWS", note, "C:\\DOCS|NOTE.TXT"}, {"C:\\WINDOWS", "C:\\NOTE.TXT", "C:|NOTE.TXT"},
+      {"C:\\WINDOWS", "D:NOTE.TXT", "C:\\|NOTE.TXT"}, {"C:\\WINDOWS", "\\NOTE.TXT", "|NOTE.TXT"},
+      {"C:\\WINDOWS", deep, std::string(255, 'd') + "|" + std::string(255, 'n')},
+      // Without a directory in the path, the Windows directory's drive root; without a root (or
+      // a network path) the dialog chooses; when the call fails or needs a larger buffer, c:\.
+      {"E:\\WIN98", "N", "E:\\|N"}, {"E:", "N", "|N"}, {"", "N", "c:\\|N"},
+      {std::string(300, 'w'), "N", "c:\\|N"}};
   for (const auto& s : starts) {
     fake_desk.windows_dir = s.windows_dir;
     char directory[dialog_buffer_size], file[dialog_buffer_size];
     memset(directory, 'Z', sizeof directory);
     initial_directory(s.path.c_str(), directory);
     initial_file_name(s.path.c_str(), file);
-    EXPECT_EQ(directory + std::string("|") + file, s.directory + "|" + s.file) << s.path << " in " << s.windows_dir;
+    EXPECT_EQ(directory + std::string("|") + file, s.directory_file) << s.path;
   }
-  const struct { const char *full, *short_form; uint32_t capacity; int dir_length; const char* composed; } chosen[] = {
-      {"C:\\Read me.txt", "C:\\README~1.TXT", 384, 2, "C:\\Read me.txt"},
-      // A short directory that already ends with a backslash gets no second one.
-      {"\\\\S\\\\a long name.txt", "\\\\S\\\\ALONGN~1.TXT", 384, 4, "\\\\S\\a long name.txt"},
-      {"C:\\x.txt", "X.TXT", 384, -1, ""},  // no directory in the short form
-      {"C:\\abc.txt", "C:\\ABC.TXT", 10, -1, ""}, {"C:\\abc.txt", "C:\\ABC.TXT", 11, 2, "C:\\abc.txt"}};
+  const struct { const char *full, *short_form; uint32_t capacity; int dir; const char* path; }
+      chosen[] = {
+          {"C:\\Read me.txt", "C:\\README~1.TXT", 384, 2, "C:\\Read me.txt"},
+          // A short directory that already ends with a backslash gets no second one.
+          {"\\\\S\\\\a long name.txt", "\\\\S\\\\ALONGN~1.TXT", 384, 4, "\\\\S\\a long name.txt"},
+          {"C:\\x.txt", "X.TXT", 384, -1, ""},  // no directory in the short form
+          {"C:\\abc.txt", "C:\\ABC.TXT", 10, -1, ""},
+          {"C:\\abc.txt", "C:\\ABC.TXT", 11, 2, "C:\\abc.txt"}};
   for (const auto& c : chosen) {
     char out[384] = "";
-    EXPECT_EQ(compose_chosen_path(c.full, c.short_form, out, c.capacity), c.dir_length) << c.full;
-    EXPECT_STREQ(out, c.composed);
+    EXPECT_EQ(compose_chosen_path(c.full, c.short_form, out, c.capacity), c.dir) << c.full;
+    EXPECT_STREQ(out, c.path);
   }
 }
 
-static void show(uint8_t open_mode = 1, const std::string& text = "ORVIK1", const std::string& path = "C:\\DOCS\\NOTE.TXT") {
-  fake_serve(fake_request(9, cat({{open_mode, 0}, txt(text), bytes(16 - text.size(), 0), txt(path), {0}})));
+static void show(uint8_t open_mode = 1, const std::string& text = "ORVIK1") {
+  fake_serve(fake_request(9, cat({{open_mode, 0}, txt(text), bytes(16 - text.size(), 0),
+                                  txt(open_mode ? note : "D:\\ELSE\\X.TXT"), {0}})));
 }
-// The reply in the clipboard as the editor reads it: "code size", then for reply 12 its state and
-// for a chosen file the directory length and path.
+// The reply in the clipboard as the editor reads it: "code size", then for reply 12 its state
+// and for a chosen file the directory length and path.
 static std::string reply() {
   bytes b = fake_clipboard_bytes();
   if (b.size() < header_size) return "nothing";
   std::string r = std::to_string(get_u16(&b[12])) + " " + std::to_string(b.size());
-  if (b[12] == reply_dialog_result) r += " " + std::to_string(b[26]);
-  return b[26] == DLG_CHOSEN && b[12] == reply_dialog_result ? r + " " + std::to_string(b[27]) + " " + (const char*)&b[44] : r;
+  if (b[12] != reply_dialog_result) return r;
+  r += " " + std::to_string(b[26]);
+  return b[26] == DLG_CHOSEN ? r + " " + std::to_string(b[27]) + " " + (const char*)&b[44] : r;
 }
 static std::string ask() {  // request 11
   fake_serve(fake_request(11));
   return reply();
 }
-static void dialog_setup() {
+
+TEST(FileDialog, ShownOverTheConsoleWindowAfterReplyTenWithOneRecordAtATime) {
   fake_desktop_reset();
   agent_window = reinterpret_cast<os_handle>(0x4242);
   service_table services = {};
   services[9 - 1] = handle_file_dialog_request;
   services[11 - 1] = handle_dialog_result_request;
   request_set_services(services);
-  fake_desk.windows = {{fake_window_handle(0), "Untitled - Notepad"}, {fake_window_handle(1), "MS-DOS Prompt - ORVIK1", "tty"}};
-}
-
-TEST(FileDialog, ShownOverTheConsoleWindowAfterReplyTenWithOneRecordAtATime) {
-  dialog_setup();
+  fake_desk.windows = {{fake_window_handle(0), "Untitled - Notepad"},
+                       {fake_window_handle(1), "MS-DOS Prompt - ORVIK1", "tty"}};
   EXPECT_EQ(ask(), "12 96 3") << "none before any dialog";
   fake_desk.while_open = [] {
     EXPECT_EQ(reply(), "10 96") << "reply 10 went out first";
     EXPECT_EQ(ask(), "12 96 1");
-    show(0, "ORVIK1", "D:\\ELSE\\X.TXT");
+    show(0);
     EXPECT_EQ(reply(), "99 96") << "no second dialog while one is open";
   };
   fake_desk.dialog_chosen = fake_desk.short_path = "C:\\DOCS\\OTHER.TXT";
@@ -129,9 +129,6 @@ TEST(FileDialog, ShownOverTheConsoleWindowAfterReplyTenWithOneRecordAtATime) {
   show();
   fake_desk.while_open = nullptr;
   EXPECT_EQ(ask(), "12 96 2 7 C:\\DOCS\\OTHER.TXT");
-  const dialog_record& r = fake_desk.record;
-  EXPECT_EQ(std::tie(r.flags, r.file_capacity, r.file_title_capacity), std::make_tuple(0x1804u, 256u, 256u));
-  EXPECT_EQ(std::string(r.filter, 64), std::string("All Files\0*.*\0Text Files\0*.txt\0Html Files\0*.htm;*.html", 54) + std::string(10, 0));
   fake_desk.dialog_filter_out = 3;
   fake_desk.dialog_result = false;  // cancelled: the pair is not remembered
   show(0);
@@ -142,50 +139,20 @@ TEST(FileDialog, ShownOverTheConsoleWindowAfterReplyTenWithOneRecordAtATime) {
   EXPECT_EQ(reply(), "99 96");
   EXPECT_EQ(ask(), "12 96 1");
   EXPECT_EQ(fake_desk.dialogs, (strings{"Open File: over 1: C:\\DOCS|NOTE.TXT pair 0 pending",
-                                        "Insert File: over 1: C:\\DOCS|NOTE.TXT pair 2 pending",
+                                        "Insert File: over 1: D:\\ELSE|X.TXT pair 2 pending",
                                         "Open File: over 1: C:\\DOCS|NOTE.TXT pair 2 pending"}));
 }
 
-// Reported as short directory and long name, every time asked; a short form that cannot be had in
-// under 128 characters ends the chosen state.
-TEST(FileDialog, ChosenFileReport) {
-  std::string dir = "C:\\" + std::string(111, 'D'), fits = dir + "\\LONGNA~1.TXT";  // 127
-  std::string long_dir = "C:\\" + std::string(115, 'D'), short_dir = "C:\\" + std::string(97, 'S'), name(240, 'n');
-  const std::string none = "12 96 3";
-  const struct { std::string chosen, short_path; uint32_t result; std::string reply; } rows[] = {
-      {"C:\\My Documents\\Quarterly report.txt", "C:\\MYDOCU~1\\QUARTE~1.TXT", 0, "12 96 2 11 C:\\MYDOCU~1\\Quarterly report.txt"},
-      {long_dir + "\\Long name.txt", fits, 0, "12 192 2 114 " + dir + "\\Long name.txt"},
-      // A short directory longer than its long form and a long name: 100 + 1 + 240 characters.
-      {"C:\\LLLLLLLLLL\\" + name, short_dir + "\\NNNNNN~1", 0, "12 416 2 100 " + short_dir + "\\" + name},
-      {long_dir + "\\Long name.txt", dir + "X\\LONGNA~1.TXT", 0, none},  // 128: needs a larger buffer
-      {long_dir + "\\Long name.txt", "", 0, none},                       // the call fails
-      {long_dir + "\\Long name.txt", fits, 128, none}};  // a result that does not fit, whatever the buffer holds
-  for (const auto& r : rows) {
-    SCOPED_TRACE(r.short_path + " " + std::to_string(r.result));
-    dialog_setup();
-    fake_desk.dialog_chosen = r.chosen, fake_desk.short_path = r.short_path, fake_desk.short_path_result = r.result;
-    show();
-    EXPECT_EQ(ask(), r.reply);
-    EXPECT_EQ(fake_desk.short_path_queries, strings{r.chosen});
-    if (r.reply == none) fake_desk.short_path = fits, fake_desk.short_path_result = 0;
-    EXPECT_EQ(ask(), r.reply);
-  }
-  dialog_setup();
-  fake.fail_alloc_after = 1;  // the request copy, not the reply
-  show();
-  EXPECT_EQ(fake_desk.dialogs.size(), 1u) << "no reply memory still shows the dialog";
-  fake.fail_alloc_after = 1;
-  ask();
-  EXPECT_EQ(fake.publications, 0);
-}
-
 TEST(HelpLauncher, RepliesThenOpensTheHelpBesideTheProgramWithinMaxPath) {
-  const std::string dir = "C:\\" + std::string(243, 'd') + "\\";  // 247 + 12 = 259, the most that fits
+  const std::string dir = "C:\\" + std::string(243, 'd') + "\\";  // 247 + 12 = 259: the most
+  const std::string files = "C:\\Program Files\\Orvik\\";
   const struct { std::string program; int alloc_ok; std::string help; } rows[] = {
-      {"C:\\Program Files\\Orvik\\OrvAgent.exe", -1, "C:\\Program Files\\Orvik\\quorvane.hlp"},  // blanks kept
-      {"C:OrvAgent.exe", -1, "C:quorvane.hlp"}, {"OrvAgent.exe", 0, "quorvane.hlp"},  // no reply memory
-      {dir + "OrvAgent.exe", -1, dir + "quorvane.hlp"}, {"C:\\" + std::string(244, 'd') + "\\OrvAgent.exe", -1, ""},
-      {"C:\\" + std::string(600, 'p') + "\\OrvAgent.exe", -1, ""}, {"", -1, ""}};  // cut by the module call; none
+      {files + "OrvAgent.exe", -1, files + "quorvane.hlp"},  // blanks kept
+      {"C:OrvAgent.exe", -1, "C:quorvane.hlp"}, {"OrvAgent.exe", 0, "quorvane.hlp"},  // no reply
+      {dir + "OrvAgent.exe", -1, dir + "quorvane.hlp"},
+      {"C:\\" + std::string(244, 'd') + "\\OrvAgent.exe", -1, ""},
+      {"C:\\" + std::string(600, 'p') + "\\OrvAgent.exe", -1, ""},  // cut by the module call
+      {"", -1, ""}};
   for (const auto& r : rows) {
     fake_desktop_reset();
     fake_desk.program_path = r.program;
@@ -194,38 +161,44 @@ TEST(HelpLauncher, RepliesThenOpensTheHelpBesideTheProgramWithinMaxPath) {
     for (int i = 0; i < 2; i++) handle_help_request(nullptr, 0);  // every request asks again
     const int replies = r.alloc_ok ? 1 : 0;  // each, before its help
     EXPECT_EQ(fake.publications, 2 * replies) << r.program;
-    strings help = {r.help + " after " + std::to_string(replies), r.help + " after " + std::to_string(2 * replies)};
+    strings help = {r.help + " after " + std::to_string(replies),
+                    r.help + " after " + std::to_string(2 * replies)};
     EXPECT_EQ(fake_desk.help_calls, r.help.empty() ? strings{} : help);
-    bool asked = !r.program.empty() && r.program.size() < 520;  // the module path was read whole
+    bool asked = !r.program.empty() && r.program.size() < 520;  // the module path read whole
     EXPECT_STREQ(current_help_path(), asked ? r.help.c_str() : "C:\\quorvane.hlp");
     EXPECT_EQ(reply(), r.alloc_ok ? "14 64" : "nothing");
   }
 }
 
 TEST(WindowLocator, ScoresTitleAndClassAndTakesTheFirstBestOfSixtyFourWindows) {
-  // Each window is tried alone (chosen with 2 points or more) and below a window of 2 points (chosen only with 3).
-  const struct { std::string title, class_name, text; int score; bool iconic = false, visible = true; } rows[] = {
+  // Each window is tried alone (chosen with 2 points or more) and below a window of 2 points
+  // (chosen only with 3).
+  const std::string prompt = "MS-DOS Prompt - ORVIK1";
+  const struct { std::string title, cls, text; int score; bool iconic = 0, shown = 1; } rows[] = {
       {"MS-DOS Prompt", "Notepad", "ORVIK1", 1}, {"Editing ORVIK1", "Notepad", "ORVIK1", 1},
       {"MS-DOS Prompt - other", "tty", "ORVIK1", 2}, {"Editing ORVIK1", "tty", "ORVIK1", 2},
-      {"MS-DOS Prompt - ORVIK1", "Notepad", "ORVIK1", 2}, {"MS-DOS Prompt - ORVIK1", "tty", "ORVIK1", 3},
+      {prompt, "Notepad", "ORVIK1", 2}, {prompt, "tty", "ORVIK1", 3},
       {"ms-dos prompt - x", "TTY", "ORVIK1", 2},  // case-blind marks
-      {"MS-DOS Promp", "tty", "ORVIK1", 0}, {"Editing orvik1", "tty", "ORVIK1", 0},  // too short; the text has case
+      {"MS-DOS Promp", "tty", "ORVIK1", 0},       // too short
+      {"Editing orvik1", "tty", "ORVIK1", 0},     // the text has case
       {"MS-DOS Prompt", "ttyx", "ORVIK1", 1}, {"Anything", "TTY", "", 2},  // "" is in every title
-      {std::string(120, 'x') + "ORVIK1", "tty", "ORVIK1", 2}, {std::string(122, 'x') + "ORVIK1", "tty", "ORVIK1", 0},  // cut at 127
-      {"MS-DOS Prompt - ORVIK1", "tty", "ORVIK1", 0, true}, {"MS-DOS Prompt - ORVIK1", "tty", "ORVIK1", 0, false, false},
+      {std::string(120, 'x') + "ORVIK1", "tty", "ORVIK1", 2},  // cut at 127
+      {std::string(122, 'x') + "ORVIK1", "tty", "ORVIK1", 0},
+      {prompt, "tty", "ORVIK1", 0, true, true}, {prompt, "tty", "ORVIK1", 0, false, false},
       {"", "tty", "", 0}};  // minimised, hidden, untitled
   for (const auto& r : rows) {
-    SCOPED_TRACE(r.title + " / " + r.class_name + " / " + r.text);
+    SCOPED_TRACE(r.title + " / " + r.cls + " / " + r.text);
     fake_desktop_reset();
-    fake_desk.windows = {{fake_window_handle(0), r.title, r.class_name, r.iconic, r.visible}};
+    fake_desk.windows = {{fake_window_handle(0), r.title, r.cls, r.iconic, r.shown}};
     EXPECT_EQ(find_console_window(r.text.c_str()), r.score >= 2 ? fake_window_handle(0) : nullptr);
-    fake_desk.windows.insert(fake_desk.windows.begin(), {fake_window_handle(1), "Editing ORVIK1", "tty"});
+    fake_desk.windows.insert(fake_desk.windows.begin(),
+                             {fake_window_handle(1), "Editing ORVIK1", "tty"});
     EXPECT_EQ(find_console_window(r.text.c_str()), fake_window_handle(r.score == 3 ? 0 : 1));
   }
   for (int before : {63, 64}) {
     fake_desktop_reset();
-    for (int i = 0; i < before; i++) fake_desk.windows.push_back({fake_window_handle(i), "Untitled - Notepad"});
-    fake_desk.windows.push_back({fake_window_handle(before), "MS-DOS Prompt - ORVIK1", "tty"});
-    EXPECT_EQ(find_console_window("ORVIK1"), before == 63 ? fake_window_handle(63) : nullptr) << "64 rounds: " << before;
+    for (int i = 0; i < before; i++) fake_desk.windows.push_back({fake_window_handle(i), "N"});
+    fake_desk.windows.push_back({fake_window_handle(before), prompt, "tty"});
+    EXPECT_EQ(find_console_window("ORVIK1"), before == 63 ? fake_window_handle(63) : nullptr);
   }
 }

@@ -11,55 +11,61 @@
 #include "setup/run_install.h"
 
 using strings = std::vector<std::string>;
-// Whole copies in 16 KiB chunks over the old destination; any fault removes the partial destination.
+// Whole copies in 16 KiB chunks over the old destination; any fault removes the partial
+// destination.
 TEST(CopyFile, WholeOrNothing) {
-  const struct { const char* what; void (*fault)(); int reads, writes; bool copied, removed; } rows[] = {
-      {"whole", [] {}, 3, 3, true, false}, {"empty", [] { fake_files.files["S"].clear(); }, 0, 0, true, false},
+  const struct { const char* what; void (*set)(); int reads, writes; bool copied, gone; } rows[] = {
+      {"whole", [] {}, 3, 3, true, false},
+      {"empty", [] { fake_files.files["S"].clear(); }, 0, 0, true, false},
       {"missing source", [] { fake_files.files.erase("S"); }, 0, 0, false, false},
       {"destination in use", [] { fake_files.locked.insert("D"); }, 0, 0, false, false},
       {"unknown length", [] { fake_files.fail_length = true; }, 0, 0, false, true},
-      {"failed read", [] { fake_files.fail_read_at = 2; }, 3, 2, false, true},  // nothing more after a fault
+      {"failed read", [] { fake_files.fail_read_at = 2; }, 3, 2, false, true},  // then nothing
       {"short read", [] { fake_files.short_read_at = 1; }, 2, 1, false, true},
       {"short write", [] { fake_files.short_write_at = 0; }, 1, 1, false, true}};
-  const std::vector<uint8_t> source(2 * copy_chunk_size + 7232, 's'), old(90000, 'o');
+  const std::vector<uint8_t> source(2 * copy_chunk_size + 7232, 's'), old(90000, 'o'), none;
   for (const auto& r : rows) {
     SCOPED_TRACE(r.what);
     fake_files = {{{"S", source}, {"D", old}}, {}};
-    r.fault();
+    r.set();
     EXPECT_EQ(copy_file("S", "D"), int(r.copied));
-    const std::vector<uint8_t> none, &copied = fake_files.files.count("D") ? fake_files.files["D"] : none;
-    EXPECT_EQ(copied, r.copied ? fake_files.files["S"] : r.removed ? none : old);
+    const auto& copied = fake_files.files.count("D") ? fake_files.files["D"] : none;
+    EXPECT_EQ(copied, r.copied ? fake_files.files["S"] : r.gone ? none : old);
     EXPECT_EQ(fake_files.reads * 10 + fake_files.writes, r.reads * 10 + r.writes);
     EXPECT_EQ(fake_files.open_handles, 0);
   }
 }
 
 TEST(InstallDirs, EditorFromPathReadAfreshAgentOnTheWindowsDrive) {
-  const std::string longest = "C:\\WIN95\\" + std::string(255 - 9, 'L');  // fits with its terminator
-  const struct { std::optional<std::string> path; std::string editor; int reads = 1; } rows[] = {  // in order: each forgets the last
-      {"C:\\WIN95;C:\\WIN95\\COMMAND;C:\\DOS", "C:\\WIN95\\COMMAND"},  // the command directory wins wherever it stands
+  const std::string longest = "C:\\WIN95\\" + std::string(255 - 9, 'L');  // fits, terminated
+  const std::string util = ";C:\\WIN95\\UTIL", far(32767 - 14, 'D');
+  // In order: each forgets the last. The command directory wins wherever it stands, else the
+  // first below the Windows directory, never one under the system directory.
+  const struct { std::optional<std::string> path; std::string editor; int reads = 1; } rows[] = {
+      {"C:\\WIN95;C:\\WIN95\\COMMAND;C:\\DOS", "C:\\WIN95\\COMMAND"},
       {"C:\\WIN95\\UTIL;c:\\win95\\command", "c:\\win95\\command"},
       {"C:\\WIN95\\COMMAND;C:\\WIN95\\UTIL", "C:\\WIN95\\COMMAND"},
-      {"C:\\WIN95;C:\\WIN95\\UTIL;C:\\WIN95\\TOOLS", "C:\\WIN95\\UTIL"},  // else the first below the Windows directory
+      {"C:\\WIN95;C:\\WIN95\\UTIL;C:\\WIN95\\TOOLS", "C:\\WIN95\\UTIL"},
       {"C:\\DOS;C:\\WIN95X\\BIN;C:\\WIN95\\UTIL", "C:\\WIN95X\\BIN"},  // a plain prefix
-      {"   C:\\WIN95\\UTIL\\  ", "C:\\WIN95\\UTIL"},  // blanks (not tabs) and one final backslash are trimmed
+      {"   C:\\WIN95\\UTIL\\  ", "C:\\WIN95\\UTIL"},  // blanks and one final backslash trimmed
       {"C:\\WIN95\\UTIL;C:\\WIN95\\COMMAND\\\\", "C:\\WIN95\\UTIL"},
-      {"\tC:\\WIN95\\UTIL", "C:\\WIN95"},
-      {"C:\\WIN95\\SYSTEM;C:\\WIN95\\SYSTEM\\X", "C:\\WIN95"},  // never under the system directory
-      {"c:\\win95\\system\\x;C:\\WIN95\\UTIL", "C:\\WIN95\\UTIL"}, {"C:\\WIN95\\SYS", "C:\\WIN95\\SYS"},
-      {";;  ;", "C:\\WIN95"}, {std::nullopt, "C:\\WIN95", 0},
-      {longest + "M;C:\\WIN95\\UTIL", "C:\\WIN95\\UTIL"},  // too long for the buffer, judged after trimming: passed over
-      {longest + ";C:\\WIN95\\UTIL", longest}, {"  " + longest + "\\  ", longest},
-      {std::string(32767 - 14, 'D') + ";C:\\WIN95\\UTIL", "C:\\WIN95\\UTIL"},  // the longest a value can be
-      {std::string(32768 - 14, 'D') + ";C:\\WIN95\\UTIL", "C:\\WIN95"}};  // longer: no PATH
+      {"\tC:\\WIN95\\UTIL", "C:\\WIN95"},  // tabs are not blanks
+      {"C:\\WIN95\\SYSTEM;C:\\WIN95\\SYSTEM\\X", "C:\\WIN95"},
+      {"c:\\win95\\system\\x;C:\\WIN95\\UTIL", "C:\\WIN95\\UTIL"},
+      {"C:\\WIN95\\SYS", "C:\\WIN95\\SYS"}, {";;  ;", "C:\\WIN95"}, {std::nullopt, "C:\\WIN95", 0},
+      {longest + "M" + util, "C:\\WIN95\\UTIL"},  // too long after trimming: passed over
+      {longest + util, longest}, {"  " + longest + "\\  ", longest},
+      {far + util, "C:\\WIN95\\UTIL"},  // the longest a value can be
+      {far + "D" + util, "C:\\WIN95"}};  // longer: no PATH
   for (const auto& r : rows) {
     fake_settings = {"C:\\WIN95", "C:\\WIN95\\SYSTEM", r.path};
-    EXPECT_EQ(find_editor_dir(), r.editor) << r.path.value_or("no PATH");
+    EXPECT_EQ(find_editor_dir(), r.editor) << r.path.value_or("no PATH").substr(0, 80);
     EXPECT_EQ(fake_settings.path_reads, r.reads);
   }
   const struct { std::string windows, editor, agent; } windows[] = {
-      {"D:\\WINDOWS", "D:\\WINDOWS", "D:\\Program Files\\Orvik"}, {"\\\\SERVER\\WINDOWS", "\\\\SERVER\\WINDOWS", ""},
-      {"", "", ""}, {std::string(256, 'W'), "", ""}};  // a Windows directory that does not fit is not read
+      {"D:\\WINDOWS", "D:\\WINDOWS", "D:\\Program Files\\Orvik"},
+      {"\\\\SERVER\\WINDOWS", "\\\\SERVER\\WINDOWS", ""},
+      {"", "", ""}, {std::string(256, 'W'), "", ""}};  // one that does not fit is not read
   for (const auto& w : windows) {
     fake_settings = {w.windows, w.windows + "\\SYSTEM", std::nullopt};
     EXPECT_EQ(find_editor_dir(), w.editor);
@@ -87,44 +93,48 @@ TEST(InstallDialog, StartThenEachCommandInTurn) {
   recording_actions actions;
   fake_settings = {"C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", std::nullopt};
   ASSERT_TRUE(install_dialog_start(actions));
-  EXPECT_EQ(flags() + std::to_string(actions.log.size()), "1011110");  // all five boxes checked, the light editor off
-  const struct { int id, checked; dialog_outcome outcome; const char *flags, *boxes; } steps[] = {
-      {1004, 0, dialog_stays, "101011", ""},  // the agent box governs start-up, which shows its remembered flag again
-      {1003, 0, dialog_stays, "100011", "1004=0 off "}, {1003, 1, dialog_stays, "101011", "1004=0 on "},
-      {1004, 1, dialog_stays, "101111", ""}, {1006, 0, dialog_stays, "101110", ""},
-      {1001, 0, dialog_stays, "001110", "1005=0 off 1006=0 off "},  // the editor box governs Send To and Edit
-      {1001, 1, dialog_stays, "101110", "1005=1 on 1006=0 on "}, {1002, 1, dialog_stays, "111110", ""},
-      {1, 0, dialog_installs_then_ends, "111110", ""}, {2, 0, dialog_ends, "111110", ""},  // OK installs, Cancel ends
-      {1000, 1, dialog_stays, "111110", ""}, {1007, 1, dialog_stays, "111110", ""}};
+  // All five boxes checked, the light editor off.
+  EXPECT_EQ(flags() + std::to_string(actions.log.size()), "1011110");
+  // The agent box governs start-up, which shows its remembered flag again; the editor box
+  // governs Send To and Edit. OK installs, Cancel ends.
+  const struct { int id, checked; dialog_outcome outcome; std::string flags_boxes; } steps[] = {
+      {1004, 0, dialog_stays, "101011"}, {1003, 0, dialog_stays, "100011 1004=0 off"},
+      {1003, 1, dialog_stays, "101011 1004=0 on"}, {1004, 1, dialog_stays, "101111"},
+      {1006, 0, dialog_stays, "101110"}, {1001, 0, dialog_stays, "001110 1005=0 off 1006=0 off"},
+      {1001, 1, dialog_stays, "101110 1005=1 on 1006=0 on"}, {1002, 1, dialog_stays, "111110"},
+      {1, 0, dialog_installs_then_ends, "111110"}, {2, 0, dialog_ends, "111110"},
+      {1000, 1, dialog_stays, "111110"}, {1007, 1, dialog_stays, "111110"}};
   for (const auto& s : steps) {
     auto r = install_dialog_command(s.id, s.checked);
-    std::string boxes;
+    std::string boxes = flags();
     for (int i = 0; i < r.change_count; ++i)
-      boxes += std::to_string(r.changes[i].control) + "=" + std::to_string(r.changes[i].checked) + (r.changes[i].enabled ? " on " : " off ");
-    EXPECT_EQ(std::to_string(r.outcome) + flags() + boxes, std::to_string(s.outcome) + s.flags + s.boxes) << s.id << "," << s.checked;
+      boxes += " " + std::to_string(r.changes[i].control) + "=" +
+               std::to_string(r.changes[i].checked) + (r.changes[i].enabled ? " on" : " off");
+    EXPECT_EQ(r.outcome, s.outcome) << s.id;
+    EXPECT_EQ(boxes, s.flags_boxes) << s.id << "," << s.checked;
   }
 }
 
-const std::string agent_exe = "C:\\Program Files\\Orvik\\OrvAgent.exe", editor_exe = "C:\\WINDOWS\\COMMAND\\Orvik.exe";
-const std::string send_to = "shortcut C:\\WINDOWS\\SendTo\\Orvik.lnk -> " + editor_exe + " \"Orvik\" icon ";
+const std::string agent_exe = "C:\\Program Files\\Orvik\\OrvAgent.exe";
+const std::string editor_exe = "C:\\WINDOWS\\COMMAND\\Orvik.exe";
+const std::string send_to = "shortcut C:\\WINDOWS\\SendTo\\Orvik.lnk -> " + editor_exe +
+                            " \"Orvik\" icon ";
+const std::string doc = "ORVIK.DOC -> C:\\Program Files\\Orvik\\Orvik.doc";
+const std::string command_doc = "ORVIK.DOC -> C:\\WINDOWS\\COMMAND\\Orvik.doc";
 // One letter per recorded step; lower case is the same copy failed.
 const std::map<char, strings> steps = {
     {'M', {"mkdir C:\\Program Files\\Orvik"}},
-    {'D', {"copy ORVIK.DOC -> C:\\Program Files\\Orvik\\Orvik.doc"}},
-    {'d', {"copy failed ORVIK.DOC -> C:\\Program Files\\Orvik\\Orvik.doc"}},
-    {'!', {"error Can't copy ORVIK.DOC"}},
+    {'D', {"copy " + doc}}, {'d', {"copy failed " + doc}}, {'!', {"error Can't copy ORVIK.DOC"}},
     {'S', {"stop Orvik Print Agent", "stop Orvik Windows Agent", "stop Quorvane Windows Agent"}},
     {'A', {"copy ORVAGENT.EXE -> " + agent_exe}},
     {'a', {"copy failed ORVAGENT.EXE -> " + agent_exe}},
     {'?', {"error Can't copy ORVAGENT.EXE. Make sure it isn't installed in the tray."}},
     {'R', {"start \"" + agent_exe + "\""}},
-    {'L', {"shortcut C:\\WINDOWS\\Start Menu\\Programs\\StartUp\\OrvWinAgent.lnk -> " + agent_exe + " \"WinAgent\" icon none"}},
-    {'E', {"copy ORVIK.DOC -> C:\\WINDOWS\\COMMAND\\Orvik.doc"}},
-    {'e', {"copy failed ORVIK.DOC -> C:\\WINDOWS\\COMMAND\\Orvik.doc"}},
-    {'X', {"copy ORVIK.EXE -> " + editor_exe}},
-    {'x', {"copy failed ORVIK.EXE -> " + editor_exe}},
-    {'I', {send_to + agent_exe + ",1"}},
-    {'N', {send_to + "none"}},
+    {'L', {"shortcut C:\\WINDOWS\\Start Menu\\Programs\\StartUp\\OrvWinAgent.lnk -> " +
+           agent_exe + " \"WinAgent\" icon none"}},
+    {'E', {"copy " + command_doc}}, {'e', {"copy failed " + command_doc}},
+    {'X', {"copy ORVIK.EXE -> " + editor_exe}}, {'x', {"copy failed ORVIK.EXE -> " + editor_exe}},
+    {'I', {send_to + agent_exe + ",1"}}, {'N', {send_to + "none"}},
     {'H', {"edit \"" + editor_exe + "\" \"%1\""}}};
 static strings run(const option_flags& options, const std::set<std::string>& failing = {}) {
   recording_actions actions;
@@ -139,21 +149,24 @@ static strings expand(const std::string& letters) {
 }
 
 TEST(RunInstall, StepsFollowTheOptionsAndFailures) {
-  fake_settings = {"C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", "C:\\WINDOWS;C:\\WINDOWS\\COMMAND;C:\\DOS"};
+  fake_settings = {"C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", "C:\\WINDOWS;C:\\WINDOWS\\COMMAND"};
   find_editor_dir();  // as the dialog's start does
   // In order: the agent path of one run must not reach the next. Options: editor, light editor,
   // agent, its startup, Send To, .htm Edit.
   const struct { option_flags options; std::set<std::string> fail; const char* steps; } rows[] = {
-      {{1, 0, 1, 1, 1, 1}, {}, "MDSARLXIH"}, {{1, 0, 0, 1, 1, 1}, {}, "EXNH"}, {{0, 0, 1, 1, 1, 1}, {}, "MDSARL"},
-      {{1, 0, 1, 0, 1, 1}, {}, "MDSARXIH"}, {{1, 0, 1, 1, 0, 1}, {}, "MDSARLXH"}, {{1, 0, 1, 1, 1, 0}, {}, "MDSARLXI"},
+      {{1, 0, 1, 1, 1, 1}, {}, "MDSARLXIH"}, {{1, 0, 0, 1, 1, 1}, {}, "EXNH"},
+      {{0, 0, 1, 1, 1, 1}, {}, "MDSARL"}, {{1, 0, 1, 0, 1, 1}, {}, "MDSARXIH"},
+      {{1, 0, 1, 1, 0, 1}, {}, "MDSARLXH"}, {{1, 0, 1, 1, 1, 0}, {}, "MDSARLXI"},
       {{0, 1, 0, 1, 1, 1}, {}, ""}, {{1, 0, 1, 1, 1, 1}, {"ORVAGENT.EXE"}, "MDSa?XNH"},
-      {{1, 0, 1, 1, 1, 1}, {"ORVIK.DOC"}, "Md!SARLXIH"}, {{1, 0, 0, 1, 1, 1}, {"ORVIK.DOC"}, "e!XNH"},
+      {{1, 0, 1, 1, 1, 1}, {"ORVIK.DOC"}, "Md!SARLXIH"},
+      {{1, 0, 0, 1, 1, 1}, {"ORVIK.DOC"}, "e!XNH"},
       {{1, 0, 1, 1, 1, 1}, {"ORVIK.EXE"}, "MDSARLx"}, {{1, 0, 0, 1, 1, 1}, {"ORVIK.EXE"}, "Ex"}};
   for (const auto& r : rows) {
     EXPECT_EQ(run(r.options, r.fail), expand(r.steps)) << r.steps;
     EXPECT_EQ(agent_path, std::string(r.steps).find('R') != std::string::npos ? agent_exe : "");
   }
-  // 240 characters: the editor still fits; the StartUp and Send To links and the Edit command do not.
+  // 240 characters: the editor still fits; the StartUp and Send To links and the Edit command
+  // do not.
   std::string windows = "C:\\" + std::string(237, 'W');
   fake_settings = {windows, windows + "\\SYSTEM", std::nullopt};
   find_editor_dir();
@@ -162,7 +175,7 @@ TEST(RunInstall, StepsFollowTheOptionsAndFailures) {
   EXPECT_EQ(run({1, 0, 1, 1, 1, 1}), expected);
   fake_settings = {"C:\\W", "C:\\W\\SYSTEM", "C:\\W\\" + std::string(246, 'E')};
   find_editor_dir();
-  EXPECT_EQ(run({1, 0, 0, 1, 1, 1}), expand("!")) << "a destination that would not fit is a failed copy";
+  EXPECT_EQ(run({1, 0, 0, 1, 1, 1}), expand("!")) << "a destination that would not fit fails";
 }
 
 TEST(PathText, JoinsFitWholeOrNotAtAll) {
@@ -175,6 +188,6 @@ TEST(PathText, JoinsFitWholeOrNotAtAll) {
   EXPECT_TRUE(append_text(text, sizeof text, "cde"));
   EXPECT_STREQ(text, "abcde");
   EXPECT_FALSE(htm_edit_key_path("", key) || key[0]) << "no key of no file class";
-  EXPECT_TRUE(htm_edit_key_path(std::string(127, 'c').c_str(), key));  // the most that 128 bytes can hold
+  EXPECT_TRUE(htm_edit_key_path(std::string(127, 'c').c_str(), key));  // the most 128 bytes hold
   EXPECT_EQ(std::string(key), std::string(127, 'c') + "\\shell\\Edit\\Command");
 }

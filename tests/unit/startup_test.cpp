@@ -1,9 +1,7 @@
-// The agent's start-up decisions and the stop of running agents, recorded
-// step by step against a fake clock and fake agent windows.
+// The agent's start-up decisions and the stop of running agents, recorded step by step against a
+// fake clock and fake agent windows.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
 
 #include "agent/shell/startup.h"
 
@@ -51,36 +49,35 @@ class recording_startup final : public startup_os, public agent_stop_os {
   void record_instance() override { step("instance"); }
   void set_normal_priority() override {}
   void register_window_class(const char*) override {}
-  os_handle create_agent_window(const char* c) override { return step(std::string("window ") + c), window; }
+  os_handle create_agent_window(const char* c) override {
+    return step(std::string("window ") + c), window;
+  }
   void add_tray_icon(os_handle, const char* tip) override { step(std::string("tray ") + tip); }
   int run_message_loop() override { return step("loop"), 0; }
 };
 
-// Each running agent is told once and waited for until it has ended, or for
-// the bound; one that stays makes the start end.
+// Each running agent is told once and waited for until it has ended, or for the bound; one that
+// stays makes the start end.
 TEST(Startup, ReplacesRunningAgentsUnderTheLockOrEndsWhenOneStays) {
-  struct row {
+  const std::string window = "instance, window Orvik Windows Agent", run = window +
+      ", tray Orvik Windows Agent, unlock, loop", told = "lock, post Orvik Windows Agent, ";
+  const struct {
     std::vector<running_agent> running;
     bool lock_free, window_made;
     int exit_code;
     uint32_t waited_ms;
-    const char* steps;
+    std::string steps;
   } rows[] = {
-      {{}, true, true, 0, 0,
-       "lock, instance, window Orvik Windows Agent, tray Orvik Windows Agent, unlock, loop"},
-      {{{"Quorvane Windows Agent", 300}, {"Orvik Print Agent", never}, {first, 1500}}, true, true, 0,
-       agent_stop_wait_ms + 1500 + 300,  // slow to end: longer than any fixed half second
-       "lock, post Orvik Print Agent, post Orvik Windows Agent, post Quorvane Windows Agent, instance, "
-       "window Orvik Windows Agent, tray Orvik Windows Agent, unlock, loop"},
-      {{{first, 200}, {first, 300}}, true, true, 0, 500,  // one found meanwhile is told too
-       "lock, post Orvik Windows Agent, post Orvik Windows Agent, instance, "
-       "window Orvik Windows Agent, tray Orvik Windows Agent, unlock, loop"},
-      {{{first, never}}, true, true, 0, agent_stop_wait_ms, "lock, post Orvik Windows Agent, unlock"},
-      {{}, false, true, 0, 0,
-       "lock refused, instance, window Orvik Windows Agent, tray Orvik Windows Agent, loop"},
-      {{}, true, false, exit_no_window, 0, "lock, instance, window Orvik Windows Agent, unlock"},
-  };
-  for (const row& r : rows) {
+      {{}, true, true, 0, 0, "lock, " + run},
+      {{{"Quorvane Windows Agent", 300}, {"Orvik Print Agent", never}, {first, 1500}}, true, true,
+       0, agent_stop_wait_ms + 1500 + 300,  // slow to end: longer than any fixed half second
+       "lock, post Orvik Print Agent, post Orvik Windows Agent, post Quorvane Windows Agent, " +
+           run},
+      {{{first, 200}, {first, 300}}, true, true, 0, 500, told + "post Orvik Windows Agent, " + run},
+      {{{first, never}}, true, true, 0, agent_stop_wait_ms, told + "unlock"},
+      {{}, false, true, 0, 0, "lock refused, " + window + ", tray Orvik Windows Agent, loop"},
+      {{}, true, false, exit_no_window, 0, "lock, " + window + ", unlock"}};
+  for (const auto& r : rows) {
     recording_startup os;
     os.running = r.running;
     os.lock_free = r.lock_free;
