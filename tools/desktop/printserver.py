@@ -169,24 +169,6 @@ class PrintServer:
     def pdfs(self, printer):
         return sorted(self.out_dir(printer).glob("*.pdf"), key=job_number)
 
-    def job_pages(self, job, timeout=20):
-        """The page total the server logs when a job ends, or None if it doesn't come."""
-        path = self.root / "log" / "page_log"
-        end = time.time() + timeout
-        while time.time() < end:
-            text = path.read_text(errors="replace") if path.exists() else ""
-            for line in text.splitlines():
-                fields = line.split()
-                if len(fields) > 5 and fields[2] == str(job) and "total" in fields:
-                    return int(fields[fields.index("total") + 1])
-            time.sleep(0.2)
-        return None
-
-    def job_document(self, job):
-        """The document the job brought to the server, as submitted (the
-        server keeps job files: PreserveJobFiles)."""
-        return (self.root / "spool" / f"d{job:05d}-001").read_bytes()
-
     def wait_pdf(self, printer, count=1, before=(), timeout=60):
         """Waits for `count` new PDFs (not in `before`) in the printer's out folder,
         each complete (its size steady and ending with %%EOF); returns them in job order."""

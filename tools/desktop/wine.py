@@ -118,6 +118,23 @@ class Desktop:
                        stderr=subprocess.DEVNULL, timeout=60)
         subprocess.run(["wineserver", "-w"], env=self.env, timeout=60)
 
+    def end_own_programs(self, timeout=30):
+        """Kills every program of the prefix but Wine's own services and empties
+        the clipboard: what runs next starts as on a fresh desktop, without
+        waiting for Wine's services to start again."""
+        ours = {pid for pid, args in self.processes() if program_name(args) not in WINE_SERVICES}
+        for pid in ours:
+            with contextlib.suppress(ProcessLookupError):
+                os.kill(pid, signal.SIGKILL)
+        end = time.time() + timeout
+        while ours & {pid for pid, _ in self.processes()}:
+            if time.time() > end:
+                raise RuntimeError(f"programs {sorted(ours)} did not end")
+            time.sleep(0.05)
+        code, _, text = self.probe("clear")
+        if code != 0:
+            raise RuntimeError("the clipboard could not be emptied: " + text)
+
     @contextlib.contextmanager
     def managed_windows(self):
         """Wine's default managed windows, as a new prefix has them, with no
@@ -184,12 +201,21 @@ class Desktop:
 
     def running(self):
         """The Windows command lines of the programs running in this prefix."""
+        return [args for _, args in self.processes()]
+
+    def pids(self, name):
+        """The process ids of the programs of this prefix with that file name."""
+        return [pid for pid, args in self.processes() if program_name(args) == name.lower()]
+
+    def processes(self):
+        """(process id, command line) of each live process of this prefix; one
+        that has ended but is not yet reaped has no environment and is left out."""
         found, mine = [], b"WINEPREFIX=" + str(self.prefix).encode()
         for entry in Path("/proc").iterdir():
             try:
-                if mine in (entry / "environ").read_bytes().split(b"\0"):
+                if entry.name.isdigit() and mine in (entry / "environ").read_bytes().split(b"\0"):
                     args = (entry / "cmdline").read_bytes().split(b"\0")
-                    found.append([a.decode(errors="replace") for a in args if a])
+                    found.append((int(entry.name), [a.decode(errors="replace") for a in args if a]))
             except OSError:
                 continue
         return found
@@ -247,6 +273,15 @@ class Desktop:
     def windows_path(self, path):
         """The Windows name of a Unix path (Wine maps / to Z:)."""
         return "Z:" + str(path).replace("/", "\\")
+
+
+# Wine's own programs, which a prefix keeps running between the programs it runs.
+WINE_SERVICES = {"wineserver", "wineserver64", "services.exe", "winedevice.exe", "plugplay.exe",
+                 "explorer.exe", "svchost.exe", "rpcss.exe"}
+
+
+def program_name(args):
+    return args[0].replace("\\", "/").rsplit("/", 1)[-1].lower() if args else ""
 
 
 def parse_lines(text):

@@ -4,6 +4,7 @@
 
 int cmd_send(const probe_args& args);
 int cmd_presence(const probe_args& args);
+int cmd_clear(const probe_args& args);
 int cmd_batch(const probe_args& args);
 int cmd_replay(const probe_args& args);
 int cmd_watch(const probe_args& args);

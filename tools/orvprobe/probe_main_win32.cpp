@@ -14,6 +14,8 @@ static const char help_text[] =
     "For users:\n"
     "  orvprobe presence [--timeout MS]\n"
     "      Says in one line whether an agent answers a presence check.\n"
+    "  orvprobe clear\n"
+    "      Empties the clipboard: an agent started next finds no old request.\n"
     "\n"
     "Requests (each prints one JSON line: the reply's header fields, size and\n"
     "payload, decoded where the code is known; or \"reply\": null and what the\n"
@@ -105,6 +107,7 @@ struct command {
 
 static const command commands[] = {
     {"send", cmd_send},           {"presence", cmd_presence},
+    {"clear", cmd_clear},
     {"batch", cmd_batch},         {"replay", cmd_replay},       {"watch", cmd_watch},
     {"window", cmd_window},       {"window-info", cmd_window_info},
     {"wait-window", cmd_wait_window}, {"message", cmd_message},

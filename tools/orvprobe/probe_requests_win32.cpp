@@ -115,6 +115,15 @@ int cmd_presence(const probe_args& args) {
   return right ? exit_ok : exit_no_reply;
 }
 
+// Leaves the clipboard empty, so that an agent that starts next finds no
+// earlier request or reply in it.
+int cmd_clear(const probe_args&) {
+  if (!probe_open_clipboard(nullptr)) return exit_failed;
+  bool emptied = EmptyClipboard() != 0;
+  CloseClipboard();
+  return emptied ? exit_ok : exit_failed;
+}
+
 // Waits, pumping messages, until the file exists: the caller's signal that
 // it has read what it wanted at a mark.
 static void wait_for_file(const std::string& path) {
