@@ -3,8 +3,8 @@
 (100 KB unless a size in KiB is given) sampled with `perf record -e
 cpu-clock` (no hardware counters needed), its samples split by the modules
 on their call chains; then the same job once more with its write system
-calls counted (`perf stat` on the kernel's syscall tracepoints). Not part of `make bench`: run it by hand, as root,
-after `make win32 win64`:
+calls counted (`perf stat` on the kernel's syscall tracepoints). Not part
+of `make bench`: run it by hand, as root, after `make win32 win64`:
 
     ORV_BUILD=$PWD/build python3 bench/print_profile.py [KiB]
 """
@@ -56,7 +56,8 @@ def main():
     try:
         job(desktop, server, path, ["perf", "record", "-e", "cpu-clock", "-g", "-o", str(samples), "-p"])
         counted = WRITES[desktop.arch]
-        events = [a for n in counted.values() for a in ("-e", "raw_syscalls:sys_enter", "--filter", f"id == {n}")]
+        events = [a for n in counted.values()
+                  for a in ("-e", "raw_syscalls:sys_enter", "--filter", f"id == {n}")]
         job(desktop, server, path, ["perf", "stat", *events, "-o", str(calls), "-p"])
         pages = pdf_info(server.wait_pdf(server.default, count=2, timeout=1800)[0])[1]
     finally:

@@ -108,7 +108,8 @@ def installed(desktop, drive, editor_dir):
     names[desktop.exe("agent").read_bytes()] = "agent"
     unix = [drive / p[3:].replace("\\", "/") for p in files_of(editor_dir)]
     edit = desktop.tool("reg", "query", EDIT_KEY, "/ve")[1].partition("REG_SZ")[2].strip()
-    running = [args[0] for args in desktop.running() if args[0].lower().endswith("orvagent.exe")]
+    running = [args[0] for _, args in desktop.processes()
+               if args[0].lower().endswith("orvagent.exe")]
     return {"files": [names.get(p.read_bytes(), "other") if p.exists() else None for p in unix],
             "startup": link(drive / STARTUP), "send_to": link(drive / SEND_TO),
             "edit": edit or None, "running": running}

@@ -199,10 +199,6 @@ class Desktop:
             time.sleep(0.2)
         return False
 
-    def running(self):
-        """The Windows command lines of the programs running in this prefix."""
-        return [args for _, args in self.processes()]
-
     def pids(self, name):
         """The process ids of the programs of this prefix with that file name."""
         return [pid for pid, args in self.processes() if program_name(args) == name.lower()]
