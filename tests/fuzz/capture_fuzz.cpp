@@ -7,13 +7,9 @@
 #include "agent/channel/channel.h"
 #include "agent/print/print_job.h"
 #include "agent/print/print_os.h"
-#include "agent/print/spool_name.h"
 #include "agent/shell/service_table.h"
 #include "fake_desktop.h"
-#include "fake_os.h"
 #include "fake_print_os.h"
-
-static void check(bool ok) { if (!ok) __builtin_trap(); }
 
 static void run_posted() {  // as the window procedure would
   for (size_t i = 0; i < fake.posted.size(); i++) {
@@ -26,7 +22,7 @@ static void run_posted() {  // as the window procedure would
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  fake_desktop_reset(), fake_print_os_reset(), spool_reset(), install_services();
+  fake_desktop_reset(), fake_print_os_reset(), install_services();
   agent_window = reinterpret_cast<os_handle>(0x77);
   // A desk where every service can get to its work.
   print_fake.printers = {{"PDF", printer_attribute_default}};

@@ -9,8 +9,6 @@
 #include "agent/services/dialog_paths.h"
 #include "fake_desktop.h"
 
-static void check(bool ok) { if (!ok) __builtin_trap(); }
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 3) return 0;
   std::vector<uint8_t> payload(data + 3, data + 3 + std::min<size_t>(get_u16(data), size - 3));

@@ -6,9 +6,8 @@
 #include <string>
 
 #include "fake_install.h"
+#include "fake_os.h"
 #include "setup/install_dirs.h"
-
-static void check(bool ok) { if (!ok) __builtin_trap(); }
 
 static bool under(const std::string& path, const char* directory) {
   size_t n = strlen(directory);

@@ -11,7 +11,6 @@
 #include "agent/print/text_layout.h"
 #include "fake_print_os.h"
 
-static void check(bool ok) { if (!ok) __builtin_trap(); }
 static bool mark(char c) { return c != ' ' && c != '\r' && c != '\n'; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

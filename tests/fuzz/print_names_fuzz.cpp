@@ -8,8 +8,7 @@
 #include "agent/channel/exchange_block.h"
 #include "agent/print/print_job.h"
 #include "agent/print/print_request_format.h"
-
-static void check(bool ok) { if (!ok) __builtin_trap(); }
+#include "fake_os.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const char* end = reinterpret_cast<const char*>(data) + size;

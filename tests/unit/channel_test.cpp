@@ -11,19 +11,12 @@ TEST(ExchangeBlock, ReplySizeRoundsUpTo32FromAtLeast64AndNeverEqualsTheRequestsB
   for (auto r : rows) EXPECT_EQ(reply_size(r.payload, r.request_block_size), uint32_t(r.size));
 }
 
-namespace {
-os_handle const window = (os_handle)0xA1, next = (os_handle)0xB2;
-void start() {
+static os_handle const window = (os_handle)0xA1, next = (os_handle)0xB2;
+static void start() {
   fake_reset();
   fake.viewer_head = next;
   channel_join(agent_window = window);
 }
-size_t leaked() { return fake.blocks.size() - fake.clipboard.size(); }  // besides the clipboard's
-size_t passed_on() {  // the notification as it came, to the next viewer
-  for (auto& m : fake.sent) EXPECT_TRUE(m.window == next && m.wparam == 5 && m.lparam == 6);
-  return fake.sent.size();
-}
-}  // namespace
 
 // Each clipboard object is answered, here with a presence reply cleared but for its header, or
 // left in place, and passed on to the next viewer unless it was captured.
@@ -53,8 +46,10 @@ TEST(Channel, AnswersRequestsPassesOnEverythingElseAndLeaksNothing) {
     EXPECT_EQ(fake.publications, int(r.outcome == 'a'));
     bytes left = r.fault == 's' ? bytes{} : r.object;  // a refused reply empties it
     EXPECT_EQ(fake_clipboard_bytes(), r.outcome == 'a' ? presence : left);
-    EXPECT_EQ(leaked(), 0u);
-    EXPECT_EQ(passed_on(), size_t(r.outcome == 'P'));
+    EXPECT_EQ(fake.blocks.size(), fake.clipboard.size()) << "a block leaked";
+    // Passed on as the notification came, to the next viewer.
+    for (auto& m : fake.sent) EXPECT_TRUE(m.window == next && m.wparam == 5 && m.lparam == 6);
+    EXPECT_EQ(fake.sent.size(), size_t(r.outcome == 'P'));
   }
   start();
   EXPECT_EQ(reply_begin(max_reply_payload + 1, 2), nullptr);

@@ -3,18 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "agent/services/file_dialog.h"
-#include "fake_os.h"
-
-fake_desktop_state fake_desk;
-
-void fake_desktop_reset() {
-  fake_desk = fake_desktop_state{};
-  fake_reset();
-  file_dialog_reset();
-}
-
-os_handle fake_window_handle(int index) { return (os_handle)(uintptr_t(0x10000 + 16 * index)); }
 static std::string index_of(os_handle w) { return std::to_string((uintptr_t(w) - 0x10000) / 16); }
 
 static const fake_window* find(os_handle window) {

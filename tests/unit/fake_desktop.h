@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "agent/services/desktop_os.h"
+#include "agent/services/file_dialog.h"
+#include "fake_os.h"
 
 struct fake_window {
   os_handle handle;
@@ -25,7 +27,8 @@ struct fake_desktop_state {
   // Each dialog as it ends: "TITLE over N: DIR|FILE pair I", " pending" when it opened so.
   std::vector<std::string> dialogs;
 };
-extern fake_desktop_state fake_desk;
+inline fake_desktop_state fake_desk;
 
-void fake_desktop_reset();  // and the channel fake and the dialog service
-os_handle fake_window_handle(int index);
+// Also resets the channel fake and the dialog service.
+inline void fake_desktop_reset() { fake_desk = {}; fake_reset(); file_dialog_reset(); }
+inline os_handle fake_window_handle(int i) { return os_handle(uintptr_t(0x10000 + 16 * i)); }

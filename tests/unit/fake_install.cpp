@@ -5,9 +5,6 @@
 #include "setup/file_io.h"
 #include "setup/windows_settings.h"
 
-fake_install_settings_state fake_settings;
-fake_install_files_state fake_files;
-
 // A too small buffer gets no terminator and the size needed.
 static uint32_t answer(const std::string& value, char* buffer, uint32_t size) {
   if (value.size() >= size) {

@@ -14,7 +14,7 @@ struct fake_install_settings_state {
   std::optional<std::string> path;  // none: no PATH variable
   int path_reads = 0;
 };
-extern fake_install_settings_state fake_settings;
+inline fake_install_settings_state fake_settings;
 
 struct fake_install_files_state {
   std::map<std::string, std::vector<uint8_t>> files;
@@ -23,7 +23,7 @@ struct fake_install_files_state {
   bool fail_length = false;
   int reads = 0, writes = 0, open_handles = 0;
 };
-extern fake_install_files_state fake_files;
+inline fake_install_files_state fake_files;
 
 struct recording_actions final : install_actions {  // copies from failing_sources fail
   std::vector<std::string> log;

@@ -1,53 +1,11 @@
 #include "fake_os.h"
 
-#include "agent/channel/channel.h"
-
-fake_os_state fake;
-static uintptr_t next_handle = 0x1000;
-
-void fake_reset() {
-  fake = fake_os_state{};
-  channel_reset();
-}
-
 static bool fails(int& after) { return after == 0 || (after > 0 && !after--); }
-
-static os_handle new_block(bytes content) {
-  auto h = reinterpret_cast<os_handle>(next_handle += 0x10);
-  fake.blocks[h] = std::move(content);
-  return h;
-}
-
-void fake_put_clipboard(const bytes& object) {
-  os_empty_clipboard();
-  fake.clipboard[exchange_format] = new_block(object);
-}
-bytes fake_clipboard_bytes() {
-  auto at = fake.clipboard.find(exchange_format);
-  return at == fake.clipboard.end() ? bytes{} : fake.blocks.at(at->second);
-}
-
-bytes fake_request(int16_t code, const bytes& payload, uint32_t size) {
-  bytes b = {0x55, 0x66, 0x77, 0x88, 0, 0, 64, 0, 0x78, 0x56, 0x34, 0x12};
-  b.resize(header_size, 0x77);  // the editor's scratch, which must not survive
-  put_u16(&b[off_code], uint16_t(code));
-  b.insert(b.end(), payload.begin(), payload.end());
-  b.resize(std::max<size_t>(b.size(), size));
-  return b;
-}
-uint8_t* fake_notify(const bytes& object) {
-  fake_put_clipboard(object);
-  size_t before = fake.posted.size();
-  channel_draw_clipboard(agent_window, 5, 6);
-  if (fake.posted.size() == before) return nullptr;
-  return reinterpret_cast<uint8_t*>(fake.posted[before].lparam);
-}
-void fake_serve(const bytes& object) { request_dispatch(fake_notify(object)); }
 
 os_handle os_global_alloc(uint32_t size) {
   if (fails(fake.fail_alloc_after)) return nullptr;
   fake.allocations++;
-  return new_block(bytes(size, 0xCD));  // not zero-filled
+  return fake_new_block(bytes(size, 0xCD));  // not zero-filled
 }
 void* os_global_lock(os_handle h) {
   return fake.blocks.count(h) && !fails(fake.fail_lock_after) ? fake.blocks[h].data() : nullptr;

@@ -7,10 +7,7 @@
 #include "agent/print/print_os.h"
 #include "agent/print/spool_os.h"
 
-fake_print_os_state print_fake;
 static uintptr_t next_handle = 0x800000;
-
-void fake_print_os_reset() { print_fake = fake_print_os_state{}; }
 
 static void note(const std::string& entry) { print_fake.log.push_back(entry); }
 static os_handle opened(const std::string& verb, const char* name, bool exists) {

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "agent/channel/channel_os.h"
+#include "agent/print/spool_name.h"
+#include "fake_os.h"
 
 struct fake_print_os_state {
   std::map<std::string, std::string> files, environment;  // path -> content; variables
@@ -24,6 +25,7 @@ struct fake_print_os_state {
   } device;
   size_t read_at = 0;  // in the one file read at a time
 };
-extern fake_print_os_state print_fake;
+inline fake_print_os_state print_fake;
 
-void fake_print_os_reset();
+// Also resets the channel fake and the spool numbers.
+inline void fake_print_os_reset() { print_fake = {}; fake_reset(); spool_reset(); }

@@ -10,7 +10,6 @@
 #include "agent/print/printer_list.h"
 #include "agent/print/spool_name.h"
 #include "agent/print/text_layout.h"
-#include "fake_os.h"
 #include "fake_print_os.h"
 
 // Block offsets 48/50/52 hold the signed offsets of printer, file and document from the string
@@ -22,16 +21,6 @@ const bytes literal_block = {
 static bytes with_s16(bytes b, uint32_t at, int16_t v) {
   put_u16(&b[at], uint16_t(v));
   return b;
-}
-template <class T>
-static std::vector<T> operator+(std::vector<T> a, const std::vector<T>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-static void reset() {
-  fake_reset();
-  fake_print_os_reset();
-  spool_reset();
 }
 
 TEST(PrintRequest, NamesBeginInThePayloadAndEndInsideTheCopy) {
@@ -69,9 +58,10 @@ TEST(PrintJob, AcceptedAtOncePrintedWhenItsMessageComesOrRefusedWithEverythingRe
   };
   const strings deleted = {"delete " + spool};
   const struct { bytes block; int alloc_ok; bool post_fails; int reply; strings log; } rows[] = {
-      {print_block("LP1", spool, "My letter"), -1, false, 6, job(spool, "My letter") + deleted},
+      {print_block("LP1", spool, "My letter"), -1, false, 6,
+       cat({job(spool, "My letter"), deleted})},
       {print_block("LP1", kept, "Kept"), -1, false, 6, job(kept, "Kept")},
-      {print_block("LP1", spool, "D"), 0, false, 5, job(spool, "D") + deleted},  // no reply
+      {print_block("LP1", spool, "D"), 0, false, 5, cat({job(spool, "D"), deleted})},  // no reply
       {print_block("LP1", "C:\\TMP\\orv9", "D"), -1, false, 99, {"open C:\\TMP\\orv9"}},  // missing
       {print_block("Nowhere", spool, "D"), -1, false, 99,
        {"open " + spool, "dc Nowhere", "close " + spool}},
@@ -80,7 +70,7 @@ TEST(PrintJob, AcceptedAtOncePrintedWhenItsMessageComesOrRefusedWithEverythingRe
        {"open " + spool, "dc LP1", "delete dc LP1", "close " + spool}}};
   for (const auto& r : rows) {
     SCOPED_TRACE(testing::PrintToString(r.log));
-    reset();
+    fake_print_os_reset();
     agent_window = reinterpret_cast<os_handle>(0xA6);
     print_fake.printers_with_dc = {"LP1"}, print_fake.files = {{spool, "x"}, {kept, "x"}};
     uint8_t* copy = fake_notify(r.block);
@@ -100,25 +90,20 @@ TEST(PrintJob, AcceptedAtOncePrintedWhenItsMessageComesOrRefusedWithEverythingRe
 
 TEST(PrinterList, NamesFitIn256BytesAndTheDefaultIsMarkedOrFromTheProfile) {
   const std::string n1(60, '1'), n2(60, '2'), n3(60, '3'), n4(60, '4'), n5(60, '5');
-  const struct {
-    std::vector<std::pair<std::string, uint32_t>> printers;
-    std::string profile;
-    uint16_t count, default_index;
-    uint32_t payload_size;
-  } rows[] = {
+  const struct { std::vector<std::pair<std::string, uint32_t>> printers; std::string profile;
+                 uint16_t count, default_index; uint32_t payload_size; } rows[] = {
       {{}, "", 0, 0xFFFF, 100},
       {{{"A", 0}, {"BB", 4}, {"CCC", 0x40}}, "", 3, 1, 100},
       {{{"A", 4}, {"B", 0}, {"C", 4}}, "A,winspool,LPT1:", 3, 2, 100},  // the last marked wins
       {{{"Office", 0}, {"PDF", 0}, {"Label", 0}}, "PDF,winspool,CUPS:PDF", 3, 1, 100},
-      // 4 + 4 * 61 = 248: the fifth would pass 256, so the short sixth is not listed, nor the
-      // default.
+      // 4 + 4 * 61 = 248: the fifth would pass 256; the short sixth and the default are left out.
       {{{n1, 0}, {n2, 0}, {n3, 0}, {n4, 0}, {n5, 4}, {"S", 0}}, "", 4, 0xFFFF, 248},
       {{{n1, 0}, {n2, 0}, {n3, 0}, {n4, 0}, {"1234567", 4}}, "", 5, 4, 256},
       {{{n1 + "1", 0}, {n2 + "2", 0}, {n3 + "3", 0}, {n4 + "4", 0}, {"Late", 0}}, "Late,x,y", 4,
        0xFFFF, 252}};
   for (const auto& r : rows) {
     SCOPED_TRACE(r.profile + " " + std::to_string(r.printers.size()) + " printers");
-    reset();
+    fake_print_os_reset();
     print_fake.printers = r.printers, print_fake.default_device = r.profile;
     bytes expected = {uint8_t(r.count), 0, uint8_t(r.default_index), uint8_t(r.default_index >> 8)};
     for (uint16_t i = 0; i < r.count; i++) {
@@ -162,7 +147,7 @@ TEST(SpoolName, DirectoryIsTmpThenUnquotedTmpThenTheDefaultThenTheRootOrCurrent)
       {{"\\"}, {{unset, "\\orv2"}}},
       {{}, {{unset, ".\\orv2"}}}};
   for (const auto& run : runs) {
-    reset();
+    fake_print_os_reset();
     print_fake.directories = run.directories;
     for (const auto& [tmp, name] : run.tmp_then_name) {
       print_fake.environment.erase("TMP");
@@ -173,7 +158,7 @@ TEST(SpoolName, DirectoryIsTmpThenUnquotedTmpThenTheDefaultThenTheRootOrCurrent)
 }
 
 TEST(SpoolName, TakenDeniedSpentAndTooLongNamesAreSkipped) {
-  reset();
+  fake_print_os_reset();
   print_fake.directories = {"c:\\tmp"};
   print_fake.files["c:\\tmp\\orv2"] = "";
   print_fake.denied = "c:\\tmp\\orv3";
@@ -189,7 +174,7 @@ TEST(SpoolName, TakenDeniedSpentAndTooLongNamesAreSkipped) {
   EXPECT_EQ(spool_request(), "c:\\tmp\\orv32770");
 
   std::string at_limit = "D:\\" + std::string(242, 'd');  // 245 + 3 + 12 = 260
-  reset();
+  fake_print_os_reset();
   print_fake.directories = {at_limit, at_limit + "e"};
   print_fake.environment["TMP"] = at_limit + "e";
   EXPECT_EQ(spool_request(), "");
@@ -213,10 +198,9 @@ TEST(TextLayout, SourceLinesAreSplitCutTrimmedAndWrapped) {
   fake_reset();
   const std::string z62(62, 'z'), a400(400, 'a');
   std::string split, abc;  // split: the CR of a CR LF ends the first read, its LF opens the next
-  strings split_lines(255, z62);
   for (int i = 0; i < 255; i++) split += z62 + "\r\n";
   split += z62 + "y\r\nnext";
-  split_lines = split_lines + strings{z62 + "y", "next"};
+  const strings split_lines = cat({strings(255, z62), {z62 + "y", "next"}});
   for (int i = 0; i < 1000; i++) abc += char('a' + i % 26);
   const strings abc_lines = {abc.substr(0, 400), abc.substr(400, 400), abc.substr(800)};
   const device_setup narrow = {.width = left_margin + right_margin + 100};
@@ -251,7 +235,7 @@ TEST(TextLayout, DocumentsAndPagesAroundTheLinesWithOneReadingBuffer) {
   for (const auto& r : rows) {
     fake_reset();
     print(r.text, {.font_height = r.font_height, .height = r.height});
-    EXPECT_EQ(print_fake.log, (strings{"map", "doc Letter/Text"} + r.pages + strings{"end doc"}));
+    EXPECT_EQ(print_fake.log, cat({{"map", "doc Letter/Text"}, r.pages, {"end doc"}}));
   }
   std::string text;
   for (int i = 0; i < 4000; i++) text += "some text for a line\r\n";  // 88,000 bytes

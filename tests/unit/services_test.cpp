@@ -8,13 +8,7 @@
 #include "agent/services/help_launcher.h"
 #include "agent/services/window_locator.h"
 #include "fake_desktop.h"
-#include "fake_os.h"
 
-static bytes cat(std::initializer_list<bytes> parts) {
-  bytes b;
-  for (const bytes& p : parts) b.insert(b.end(), p.begin(), p.end());
-  return b;
-}
 static bytes txt(const std::string& s) { return bytes(s.begin(), s.end()); }
 static const std::string note = "C:\\DOCS\\NOTE.TXT";
 

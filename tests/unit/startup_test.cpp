@@ -2,7 +2,6 @@
 // fake clock and fake agent windows.
 #include <gtest/gtest.h>
 
-
 #include "agent/shell/startup.h"
 
 namespace {
@@ -10,14 +9,9 @@ namespace {
 constexpr int never = -1;
 const char* const first = "Orvik Windows Agent";
 
-struct running_agent {
-  std::string class_name;
-  int ends_ms;  // after its WM_DESTROY, or never
-  int told_at = never;
-};
-
-class recording_startup final : public startup_os, public agent_stop_os {
- public:
+// ends_ms: how long it takes to end after its WM_DESTROY, or never.
+struct running_agent { std::string class_name; int ends_ms, told_at = never; };
+struct recording_startup final : startup_os, agent_stop_os {
   std::string steps;
   std::vector<running_agent> running;
   uint32_t clock = 0;
@@ -61,13 +55,8 @@ class recording_startup final : public startup_os, public agent_stop_os {
 TEST(Startup, ReplacesRunningAgentsUnderTheLockOrEndsWhenOneStays) {
   const std::string window = "instance, window Orvik Windows Agent", run = window +
       ", tray Orvik Windows Agent, unlock, loop", told = "lock, post Orvik Windows Agent, ";
-  const struct {
-    std::vector<running_agent> running;
-    bool lock_free, window_made;
-    int exit_code;
-    uint32_t waited_ms;
-    std::string steps;
-  } rows[] = {
+  const struct { std::vector<running_agent> running; bool lock_free, window_made; int exit_code;
+                 uint32_t waited_ms; std::string steps; } rows[] = {
       {{}, true, true, 0, 0, "lock, " + run},
       {{{"Quorvane Windows Agent", 300}, {"Orvik Print Agent", never}, {first, 1500}}, true, true,
        0, agent_stop_wait_ms + 1500 + 300,  // slow to end: longer than any fixed half second
