@@ -30,13 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       {"end doc", {"d", ""}}};  // from, to: "d" in the document, "dp" on a page
   std::string open;
   for (size_t i = 2; i < print_fake.log.size(); i++) {  // after the file's and the DC's
-    auto step = nesting.find(print_fake.log[i]);
-    if (step == nesting.end()) {
-      check(open == "dp" || print_fake.log[i] == "map");  // a line is drawn on a page
-      continue;
-    }
-    check(open == step->second.first);
-    open = step->second.second;
+    auto step = nesting.find(print_fake.log[i]);  // else "map", or a line: drawn on a page
+    if (step == nesting.end()) check(open == "dp" || print_fake.log[i] == "map");
+    else check(open == step->second.first), open = step->second.second;
   }
   check(open.empty());
   size_t drawn = 0;

@@ -26,10 +26,8 @@ uint32_t read_environment_variable(const char* name, char* out, uint32_t size) {
   return answer(*fake_settings.path, out, size);
 }
 
-struct open_file {
-  std::vector<uint8_t>& bytes;  // map nodes stay put; a file is deleted only once closed
-  size_t position = 0;
-};
+// Map nodes stay put; a file is deleted only once closed.
+struct open_file { std::vector<uint8_t>& bytes; size_t position = 0; };
 static file_handle opened(const char* path) {
   ++fake_files.open_handles;
   return new open_file{fake_files.files[path]};

@@ -12,8 +12,7 @@
 using bytes = std::vector<uint8_t>;
 using strings = std::vector<std::string>;
 
-template <class T>  // the parts one after the other
-std::vector<T> cat(std::initializer_list<std::vector<T>> parts) {
+template <class T> std::vector<T> cat(std::initializer_list<std::vector<T>> parts) {
   std::vector<T> all;
   for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
   return all;

@@ -1,10 +1,7 @@
 // A recording fake of printing's platform: files by path, printer device contexts, the printer
 // enumeration, the spool naming environment, and a device whose characters are 10 units wide.
 #pragma once
-#include <map>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "agent/print/spool_name.h"
 #include "fake_os.h"
@@ -18,7 +15,7 @@ struct fake_print_os_state {
   std::map<os_handle, std::string> open;  // files (path) and DCs (printer)
   // Calls in order: "open F", "dc P", "close F", "delete dc P", "delete F", and on the device
   // "map", "doc NAME/TYPE", "page", "TEXT@X,Y", "end page", "end doc".
-  std::vector<std::string> log, lines;  // lines: the drawn texts
+  strings log, lines;  // lines: the drawn texts
   struct device_setup {
     int32_t font_height = 25, width = 110 + 10 * 1000, height = 1000;
     int32_t fixed_fit = -2;  // >= -1: every fit count

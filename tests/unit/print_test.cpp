@@ -18,10 +18,7 @@ const bytes literal_block = {
     0x55, 0x66, 0x77, 0x88, 0, 0, 0x4A, 0, 7, 0, 0, 0, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     'P', 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 4, 0, 0, 0, 0, 0, 10, 0, 0, 0, 16, 0,
     'F', ':', '\\', 'o', 'r', 'v', '2', 0, 'x', 'x', 'L', 'P', '1', 0, 'y', 'y', 'D', 'o', 'c', 0};
-static bytes with_s16(bytes b, uint32_t at, int16_t v) {
-  put_u16(&b[at], uint16_t(v));
-  return b;
-}
+static bytes with_s16(bytes b, uint32_t at, int16_t v) { return put_u16(&b[at], uint16_t(v)), b; }
 
 TEST(PrintRequest, NamesBeginInThePayloadAndEndInsideTheCopy) {
   print_names names;
@@ -134,10 +131,8 @@ TEST(SpoolName, DirectoryIsTmpThenUnquotedTmpThenTheDefaultThenTheRootOrCurrent)
   const char* unset = nullptr;
   // Lead byte 0x81 then a trail byte of value 92: no separator.
   const std::string dbcs = "D:\\\x81\\", dbcs_sep = "D:\\\x81\\\\";
-  const struct {
-    std::set<std::string> directories;
-    std::vector<std::pair<const char*, std::string>> tmp_then_name;
-  } runs[] = {
+  const struct { std::set<std::string> directories;
+                 std::vector<std::pair<const char*, std::string>> tmp_then_name; } runs[] = {
       {{"D:\\TEMP"}, {{"D:\\TEMP", "D:\\TEMP\\orv2"}, {"D:\\TEMP", "D:\\TEMP\\orv3"}}},
       {{"D:\\TEMP\\", "D:/T/"}, {{"D:\\TEMP\\", "D:\\TEMP\\orv2"}, {"D:/T/", "D:/T/orv3"}}},
       {{dbcs, dbcs_sep}, {{dbcs.c_str(), dbcs + "\\orv2"}, {dbcs_sep.c_str(), dbcs_sep + "orv3"}}},
@@ -209,8 +204,7 @@ TEST(TextLayout, SourceLinesAreSplitCutTrimmedAndWrapped) {
                                                   "h"}},
       {"a\n\r", {"a"}}, {"a\n", {"a"}}, {"a\r", {"a"}}, {"a", {"a"}}, {"\r\n\r\n", {"", ""}},
       {std::string("ab\0cd\r\nef", 9), {"ab", "ef"}}, {split, split_lines},
-      {a400 + "\r\nb", {a400, "b"}}, {a400 + "Z\r\nb", {a400, "Z", "b"}},
-      {abc, abc_lines},
+      {a400 + "\r\nb", {a400, "b"}}, {a400 + "Z\r\nb", {a400, "Z", "b"}}, {abc, abc_lines},
       {"abcdefghij     \r\n   \r\nx\t ", {"abcdefghij", "", "x\t"}, narrow},
       // The blank search starts at the last character that fits: a blank just past the width is
       // not taken.

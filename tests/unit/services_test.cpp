@@ -143,10 +143,9 @@ TEST(HelpLauncher, RepliesThenOpensTheHelpBesideTheProgramWithinMaxPath) {
   const struct { std::string program; int alloc_ok; std::string help; } rows[] = {
       {files + "OrvAgent.exe", -1, files + "quorvane.hlp"},  // blanks kept
       {"C:OrvAgent.exe", -1, "C:quorvane.hlp"}, {"OrvAgent.exe", 0, "quorvane.hlp"},  // no reply
-      {dir + "OrvAgent.exe", -1, dir + "quorvane.hlp"},
+      {dir + "OrvAgent.exe", -1, dir + "quorvane.hlp"}, {"", -1, ""},
       {"C:\\" + std::string(244, 'd') + "\\OrvAgent.exe", -1, ""},
-      {"C:\\" + std::string(600, 'p') + "\\OrvAgent.exe", -1, ""},  // cut by the module call
-      {"", -1, ""}};
+      {"C:\\" + std::string(600, 'p') + "\\OrvAgent.exe", -1, ""}};  // cut by the module call
   for (const auto& r : rows) {
     fake_desktop_reset();
     fake_desk.program_path = r.program;
