@@ -6,9 +6,10 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tools"))
-from desktop import Desktop  # noqa: E402
+from desktop import CLASS_FIRST, WM_DESTROY, Desktop  # noqa: E402
 
 import demo_desktop  # noqa: E402
+import demo_install  # noqa: E402
 import demo_print  # noqa: E402
 
 CODES = {1: "printer list", 2: "printers", 3: "spool name", 4: "spool name", 5: "print",
@@ -47,6 +48,8 @@ def main():
                 break
             time.sleep(0.2)
         print("OrvAgent is running:", desktop.probe("presence")[2].strip())
+        demo_install.show(desktop)
+        print("\nFrom here on the installed agent answers.")
         show("Presence check", desktop.send("--code", 7, "--sequence", 0x1001))
         show("Presence check with block_size 64 (the reply must differ: 96 bytes)",
              desktop.send("--code", 7, "--sequence", 0x1002, "--block-size", 64))
@@ -61,9 +64,12 @@ def main():
         demo_print.show(desktop, print_server, show)
         demo_desktop.show(desktop, show)
     finally:
-        if agent and agent.poll() is None:
-            desktop.probe("message", "--class", "Orvik Windows Agent", "--msg", 2, "--post")
-            print(f"\nOrvAgent ended with exit code {agent.wait(timeout=15)}")
+        # The agent running now is the installed one, or the one started here.
+        if agent and desktop.probe("window-info", "--class", CLASS_FIRST)[0] == 0:
+            desktop.probe("message", "--class", CLASS_FIRST, "--msg", WM_DESTROY, "--post")
+            print("\nOrvAgent was told to quit.")
+        if agent:
+            print(f"The agent started first ended with exit code {agent.wait(timeout=15)}.")
         desktop.stop()
         if print_server:
             print_server.stop()

@@ -1,6 +1,7 @@
 """The shipped 32-bit programs read as PE files: i386, a Windows 4.0 GUI
 program, importing exactly the calls listed in the .imports file beside this
-one (DLL names compared without regard to case). Runs no Windows code."""
+one (DLL names compared without regard to case), so no C runtime DLL. Runs no
+Windows code."""
 import os
 from pathlib import Path
 

@@ -1,8 +1,5 @@
-"""The agent's start-up beside a running window of an agent class, its tray
-icon, menu and About box, and the shipped programs without a C runtime."""
-import re
-import subprocess
-import tempfile
+"""The agent's start-up beside a running window of an agent class, and its
+tray icon, menu and About box."""
 import time
 
 import pytest
@@ -86,21 +83,3 @@ def test_the_tray_menu_opens_about_and_quits(desktop):
     time.sleep(1.0)
     assert len(watch.poll()) > before, "the agent left the chain: its next viewer is told"
     watch.stop()
-
-
-@pytest.mark.parametrize("program,own_runtime",
-                         [("agent", False), ("setup", False), ("orvprobe", True)])
-def test_the_shipped_programs_need_no_c_runtime(desktop, program, own_runtime):
-    """With msvcrt.dll kept from loading, Wine's loader names every module that
-    needs it. Wine's own system DLLs do, so nothing starts; of ours only orvprobe,
-    which keeps its C runtime, is named."""
-    env = dict(desktop.env, WINEDLLOVERRIDES=desktop.env["WINEDLLOVERRIDES"] + ";msvcrt=d",
-               WINEDEBUG="err+module")
-    with tempfile.TemporaryFile("w+") as log:
-        subprocess.run([desktop.wine, str(desktop.exe(program))], env=env, stderr=log,
-                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, timeout=60)
-        log.seek(0)
-        needers = set(re.findall(r'Library msvcrt.dll \(which is needed by L"(.*?)"\)', log.read()))
-    assert needers, "the loader named no module that needs msvcrt.dll"
-    name = desktop.exe(program).name.lower()
-    assert any(name in n.lower() for n in needers) == own_runtime, needers

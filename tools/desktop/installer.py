@@ -1,0 +1,122 @@
+"""OrvSetup on the private desktop: a source folder to install from, the
+install dialog driven as a user drives it, and what an install left on the
+machine (files, shortcuts, the .htm Edit command, the running agents)."""
+import shutil
+import time
+
+import pylnk
+
+DIALOG_TITLE, MESSAGE_TITLE = "Install Orvik", "Install"
+EDITOR_BOX, AGENT_BOX, STARTUP_BOX, SEND_TO_BOX, EDIT_BOX = 1001, 1003, 1004, 1005, 1006
+BOXES = (EDITOR_BOX, AGENT_BOX, STARTUP_BOX, SEND_TO_BOX, EDIT_BOX)
+BM_CLICK, WM_COMMAND, WM_KEYDOWN, WM_SYSCOMMAND = 0xF5, 0x111, 0x100, 0x112
+IDOK, IDCANCEL, VK_ESCAPE, SC_CLOSE = 1, 2, 0x1B, 0xF060
+SS_TYPEMASK, SS_ICON, HAS_ICON_LOCATION = 0x1F, 0x3, 0x40
+AGENT = r"C:\Program Files\Orvik\OrvAgent.exe"
+EDIT_KEY = r"HKCR\htmlfile\shell\Edit\Command"
+STARTUP, SEND_TO = "windows/Start Menu/Programs/StartUp/OrvWinAgent.lnk", "windows/SendTo/Orvik.lnk"
+# The console editor and its manual are not ours: stand-ins whose bytes tell them apart.
+STAND_INS = {"editor": b"MZ stand-in console editor\r\n" * 1500,  # over two copy chunks
+             "manual": bytes(range(256)) * 80}
+# Posted: the install runs inside the click, and a box would hold a sent one.
+ENDINGS = {"OK": ("--child-id", IDOK, "--msg", BM_CLICK),
+           "cancel": ("--msg", WM_COMMAND, "--wparam", IDCANCEL),
+           "escape": ("--child-id", IDOK, "--msg", WM_KEYDOWN, "--wparam", VK_ESCAPE),
+           "close box": ("--msg", WM_SYSCOMMAND, "--wparam", SC_CLOSE)}
+
+
+def prepare(desktop):
+    """No earlier install, .htm files of class htmlfile, the shell folders, and
+    C:\\setupsrc with the editor, its manual, the real agent and the installer
+    itself; returns that folder."""
+    drive = desktop.prefix / "drive_c"
+    for path in ("Program Files/Orvik", "setupsrc", "windows/orvtools", "windows/COMMAND"):
+        shutil.rmtree(drive / path, ignore_errors=True)
+    for path in ("windows/Orvik.exe", "windows/Orvik.doc", STARTUP, SEND_TO):
+        (drive / path).unlink(missing_ok=True)
+        (drive / path).parent.mkdir(parents=True, exist_ok=True)
+    (drive / "setup.reg").write_text("REGEDIT4\r\n\r\n[-HKEY_CLASSES_ROOT\\htmlfile\\shell\\Edit]"
+                                     "\r\n\r\n[HKEY_CLASSES_ROOT\\.htm]\r\n@=\"htmlfile\"\r\n")
+    if desktop.tool("reg", "import", r"C:\setup.reg")[0] != 0:
+        raise RuntimeError("the .htm file class could not be set")
+    for path in ("setupsrc", "windows/orvtools", "windows/COMMAND"):
+        (drive / path).mkdir()
+    source = drive / "setupsrc"
+    (source / "ORVIK.EXE").write_bytes(STAND_INS["editor"])
+    (source / "ORVIK.DOC").write_bytes(STAND_INS["manual"])
+    shutil.copy(desktop.exe("agent"), source / "ORVAGENT.EXE")
+    shutil.copy(desktop.exe("setup"), source / "OrvSetup.exe")
+    return source
+
+
+class Setup:
+    """One OrvSetup run, started in the source folder, driven through its dialog."""
+
+    def __init__(self, desktop, source, path=None):
+        self.desktop = desktop
+        # Wine gives programs the registry's PATH; a parent shell gives this one its own.
+        command = ["cmd", "/c", f"set PATH={path}&& OrvSetup.exe"] if path else \
+            [source / "OrvSetup.exe"]
+        self.process = desktop.start_program(*command, cwd=source)
+        self.dialog = desktop.wait_window(15000, title=DIALOG_TITLE)
+        if not self.dialog:
+            raise AssertionError("no install dialog")
+
+    def boxes(self):
+        """{box id: (checked, enabled)} as the dialog shows them now."""
+        return {c["id"]: (c["checked"], c["enabled"]) for c in
+                self.desktop.wait_window(0, title=DIALOG_TITLE)["children"] if c["id"] in BOXES}
+
+    def click(self, *controls):
+        for control in controls:
+            self.desktop.probe("message", "--title", DIALOG_TITLE, "--child-id", control,
+                               "--msg", BM_CLICK)
+
+    def finish(self, how="OK", timeout=30):
+        """Ends the dialog and answers the install's message boxes; returns their texts."""
+        self.desktop.probe("message", "--title", DIALOG_TITLE, *ENDINGS[how], "--post")
+        messages, end = [], time.time() + timeout
+        while self.process.poll() is None:
+            assert time.time() < end, "the installer did not end"
+            box = self.desktop.wait_window(400, title=MESSAGE_TITLE, class_="#32770")
+            if box:
+                messages += [c["text"] for c in box["children"] if c["class"].lower() == "static"
+                             and c["style"] & SS_TYPEMASK != SS_ICON and c["text"]]
+                assert box["owner"] == "0" and [c["text"] for c in box["children"]
+                                                if c["id"] == IDOK] == ["OK"]
+                self.desktop.probe("message", "--hwnd", box["hwnd"], "--child-id", IDOK,
+                                   "--msg", BM_CLICK, "--post")
+                while self.desktop.wait_window(0, hwnd=box["hwnd"]) and time.time() < end:
+                    time.sleep(0.1)
+        assert self.process.wait(timeout=15) == 0
+        return messages
+
+
+def link(path):
+    """(target, description, (icon file, index) or None) of a shortcut, or None."""
+    if not path.exists():
+        return None
+    f = pylnk.file()
+    f.open(str(path))
+    # Paths compare without case, as Windows does: the shell may store the real spelling.
+    icon = (f.icon_location.lower(), f.icon_index) if f.data_flags & HAS_ICON_LOCATION else None
+    found = (f.local_path.lower(), f.description, icon)
+    f.close()
+    return found
+
+
+def installed(desktop, editor_dir):
+    """What an install can change: the agent, its manual, the editor and a manual beside it
+    (each named by its bytes: "agent", "editor", "manual", "other", or None when missing),
+    the two shortcuts, the Edit command, and the agents running from where they were put."""
+    drive = desktop.prefix / "drive_c"
+    names = {v: k for k, v in STAND_INS.items()}
+    names[desktop.exe("agent").read_bytes()] = "agent"
+    paths = AGENT, AGENT[:-12] + "Orvik.doc", editor_dir + r"\Orvik.exe", editor_dir + r"\Orvik.doc"
+    unix = [drive / p[3:].replace("\\", "/") for p in paths]
+    edit = desktop.tool("reg", "query", EDIT_KEY, "/ve")[1].partition("REG_SZ")[2].strip()
+    running = [args[0] for _, args in desktop.processes()
+               if args[0].lower().endswith("orvagent.exe")]
+    return {"files": [names.get(p.read_bytes(), "other") if p.exists() else None for p in unix],
+            "startup": link(drive / STARTUP), "send_to": link(drive / SEND_TO),
+            "edit": edit or None, "running": running}
