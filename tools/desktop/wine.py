@@ -92,16 +92,17 @@ class Desktop:
             "WINEDEBUG": "-all",
             "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
         })
-        fresh = not (self.prefix / "system.reg").exists()
-        if fresh:
+        if not (self.prefix / "system.reg").exists():
             self.prefix.parent.mkdir(parents=True, exist_ok=True)
             subprocess.run([self.wine, "wineboot", "-i"], env=self.env, check=True,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=180)
-            # Wine draws the window captions itself: no window manager runs.
+            # Wine draws the window captions itself: no window manager runs. Wine's own
+            # programs, started while the prefix was made, run on without this setting, and
+            # then every start and exit of an agent takes seconds longer: they start again.
             self.reg_add(r"HKCU\Software\Wine\X11 Driver", "Managed", "N")
-        else:
-            subprocess.run([self.wine, "wineboot"], env=self.env, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL, timeout=180)
+            self.end_programs()
+        subprocess.run([self.wine, "wineboot"], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=180)
         self.reg_add(r"HKCU\Software\Wine", "Version", self.windows)
         return self
 
