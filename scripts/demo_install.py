@@ -25,9 +25,8 @@ def show(desktop):
     if not desktop.wait_presence():
         print("   The installed agent does not answer.")
     found = installer.installed(desktop, editor_dir)
-    names = (installer.AGENT, installer.AGENT[:-12] + "Orvik.doc", editor_dir + r"\Orvik.exe")
     print("\n== What the install left")
-    for name, content in zip(names, found["files"]):
+    for name, content in zip(installer.file_paths(editor_dir), found["files"]):
         print(f"   {name}: {content or 'missing'}")
     for label, key in (("StartUp shortcut", "startup"), ("Send To shortcut", "send_to")):
         target, description, icon = found[key] or ("missing", "", None)

@@ -12,7 +12,8 @@ BOXES = (EDITOR_BOX, AGENT_BOX, STARTUP_BOX, SEND_TO_BOX, EDIT_BOX)
 BM_CLICK, WM_COMMAND, WM_KEYDOWN, WM_SYSCOMMAND = 0xF5, 0x111, 0x100, 0x112
 IDOK, IDCANCEL, VK_ESCAPE, SC_CLOSE = 1, 2, 0x1B, 0xF060
 SS_TYPEMASK, SS_ICON, HAS_ICON_LOCATION = 0x1F, 0x3, 0x40
-AGENT = r"C:\Program Files\Orvik\OrvAgent.exe"
+AGENT_DIR = r"C:\Program Files\Orvik"
+AGENT = AGENT_DIR + r"\OrvAgent.exe"
 EDIT_KEY = r"HKCR\htmlfile\shell\Edit\Command"
 STARTUP, SEND_TO = "windows/Start Menu/Programs/StartUp/OrvWinAgent.lnk", "windows/SendTo/Orvik.lnk"
 # The console editor and its manual are not ours: stand-ins whose bytes tell them apart.
@@ -105,15 +106,19 @@ def link(path):
     return found
 
 
+def file_paths(editor_dir):
+    """The agent and its manual, the editor, and a manual beside the editor (none belongs there)."""
+    return AGENT, AGENT_DIR + r"\Orvik.doc", editor_dir + r"\Orvik.exe", editor_dir + r"\Orvik.doc"
+
+
 def installed(desktop, editor_dir):
-    """What an install can change: the agent, its manual, the editor and a manual beside it
-    (each named by its bytes: "agent", "editor", "manual", "other", or None when missing),
-    the two shortcuts, the Edit command, and the agents running from where they were put."""
+    """What an install can change: the files of file_paths, each named by its bytes ("agent",
+    "editor", "manual", "other", or None when missing), the two shortcuts, the Edit command,
+    and the agents running from where they were put."""
     drive = desktop.prefix / "drive_c"
     names = {v: k for k, v in STAND_INS.items()}
     names[desktop.exe("agent").read_bytes()] = "agent"
-    paths = AGENT, AGENT[:-12] + "Orvik.doc", editor_dir + r"\Orvik.exe", editor_dir + r"\Orvik.doc"
-    unix = [drive / p[3:].replace("\\", "/") for p in paths]
+    unix = [drive / p[3:].replace("\\", "/") for p in file_paths(editor_dir)]
     edit = desktop.tool("reg", "query", EDIT_KEY, "/ve")[1].partition("REG_SZ")[2].strip()
     running = [args[0] for _, args in desktop.processes()
                if args[0].lower().endswith("orvagent.exe")]
