@@ -15,6 +15,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tools"))
 from desktop import BUILD, CLASS_FIRST, WM_DESTROY, memory_kib  # noqa: E402,F401
+from desktop.wine import ended  # noqa: E402
 
 ECHO_CLASS = "Orvik Echo Agent"
 OUT = BUILD / "bench-results"
@@ -35,7 +36,7 @@ class Program:
         end = time.time() + timeout
         while time.time() < end:
             if self.process.poll() is not None:
-                raise RuntimeError(f"{self.class_name} ended with {self.process.returncode}")
+                raise RuntimeError(ended(self.process, self.class_name))
             if self.desktop.probe("presence", "--timeout", 500)[0] == 0:
                 return self
             time.sleep(0.1)
@@ -46,7 +47,7 @@ class Program:
         just before. (The kernel's ru_maxrss at reaping would not do: it
         counts the benchmark's own size, from which the process was forked.)"""
         peak = status_kib(self.pid, "VmHWM")
-        self.desktop.probe("message", "--class", self.class_name, "--msg", message, "--post")
+        self.desktop.desk("message", "--class", self.class_name, "--msg", message, "--post")
         self.process.wait(timeout=timeout)
         return peak
 
@@ -66,11 +67,11 @@ def echo(desktop):
     return Program(desktop, desktop.exe("echo_two_step"), ECHO_CLASS)
 
 
-def probe_json(desktop, *args, timeout=900):
-    """orvprobe's last JSON line; fails loudly when there is none."""
-    code, objects, text = desktop.probe(*args, timeout=timeout)
+def probe_json(desktop, *args, timeout=900, program="orvdesk"):
+    """orvdesk's (or orvprobe's) last JSON line; fails loudly when there is none."""
+    code, objects, text = desktop.probe(*args, timeout=timeout, program=program)
     if not objects:
-        raise RuntimeError(f"orvprobe {' '.join(map(str, args))} printed {text[-500:]!r} (exit {code})")
+        raise RuntimeError(f"{program} {' '.join(map(str, args))} printed {text[-500:]!r} (exit {code})")
     return objects[-1]
 
 

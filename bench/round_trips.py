@@ -2,7 +2,7 @@
 against the two-step echo agent (bench/echo), which answers the same codes
 with replies of the same size after the same platform calls.
 
-orvprobe's batch mode times each request from the write of the request
+orvdesk's batch mode times each request from the write of the request
 block to the reply's arrival. A reply later than LOST_AFTER_MS counts as
 lost; percentiles are over the answered requests.
 """
@@ -29,7 +29,8 @@ def batch(desktop, code, count):
 
 
 def reply_sizes(desktop):
-    return {code: probe_json(desktop, "send", "--code", code, "--sequence", next(sequences))["reply"]["size"]
+    return {code: probe_json(desktop, "send", "--code", code, "--sequence", next(sequences),
+                             program="orvprobe")["reply"]["size"]
             for code, _ in CODES}
 
 

@@ -24,7 +24,7 @@ def first_answer(desktop, make, running=None):
     probe = background_probe(desktop, out, "send", "--code", 7, "--sequence", next(sequences),
                              "--timeout", 30000, "--no-forward")
     deadline = time.time() + 30
-    while "OrvProbe" not in str(desktop.probe("window-info", "--class", "OrvProbe")[1]):
+    while "OrvProbe" not in str(desktop.desk("window-info", "--class", "OrvProbe")[1]):
         if time.time() > deadline:
             raise RuntimeError("orvprobe did not start")
         time.sleep(0.1)

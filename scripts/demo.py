@@ -7,6 +7,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tools"))
 from desktop import CLASS_FIRST, WM_DESTROY, Desktop  # noqa: E402
+from desktop.wine import ended  # noqa: E402
 
 import demo_desktop  # noqa: E402
 import demo_install  # noqa: E402
@@ -44,6 +45,8 @@ def main():
         print_server = demo_print.start(desktop)
         agent = desktop.start_program(desktop.exe("agent"))
         for _ in range(100):
+            if agent.poll() is not None:
+                sys.exit(ended(agent, "OrvAgent"))
             if desktop.probe("presence", "--timeout", "500")[0] == 0:
                 break
             time.sleep(0.2)
@@ -57,7 +60,7 @@ def main():
              desktop.send("--code", 2, "--sequence", 0x1003, "--timeout", 700))
         show("An object of 32 bytes is no request: no reply",
              desktop.send("--code", 7, "--sequence", 0x1004, "--size", 32, "--timeout", 700))
-        code, objects, _ = desktop.probe("batch", "--count", 200)
+        code, objects, _ = desktop.desk("batch", "--count", 200)
         s = objects[-1]
         print(f"\n== 200 presence checks in a row: {s['answered']} answered, {s['lost']} lost, "
               f"p50 {s['p50_ms']:.2f} ms, p99 {s['p99_ms']:.2f} ms")
@@ -65,8 +68,8 @@ def main():
         demo_desktop.show(desktop, show)
     finally:
         # The agent running now is the installed one, or the one started here.
-        if agent and desktop.probe("window-info", "--class", CLASS_FIRST)[0] == 0:
-            desktop.probe("message", "--class", CLASS_FIRST, "--msg", WM_DESTROY, "--post")
+        if agent and desktop.desk("window-info", "--class", CLASS_FIRST)[0] == 0:
+            desktop.desk("message", "--class", CLASS_FIRST, "--msg", WM_DESTROY, "--post")
             print("\nOrvAgent was told to quit.")
         if agent:
             print(f"The agent started first ended with exit code {agent.wait(timeout=15)}.")

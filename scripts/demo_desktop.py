@@ -11,11 +11,11 @@ def close_help_windows(desktop):
         text = " ".join(c["text"] for c in box["children"] if c["class"].lower() == "static")
         print(f"   the Help viewer says: {text}")
         desktop.click(box, "No", "OK")
-    code, objects, _ = desktop.probe("window-info", "--class", "MS_WINHELP")
+    code, objects, _ = desktop.desk("window-info", "--class", "MS_WINHELP")
     if code == 0 and objects[0]["window"]["visible"]:
         print(f"   the Help viewer shows \"{objects[0]['window']['text']}\"")
     if code == 0:
-        desktop.probe("message", "--class", "MS_WINHELP", "--msg", WM_CLOSE, "--post")
+        desktop.desk("message", "--class", "MS_WINHELP", "--msg", WM_CLOSE, "--post")
 
 
 def show(desktop, show_exchange):

@@ -1,7 +1,7 @@
-"""The shipped 32-bit programs read as PE files: i386, a Windows 4.0 GUI
-program, importing exactly the calls listed in the .imports file beside this
-one (DLL names compared without regard to case), so no C runtime DLL. Runs no
-Windows code."""
+"""The shipped 32-bit programs read as PE files: i386, a Windows 4.0 GUI or
+console program, importing exactly the calls listed in the .imports file beside
+this one (DLL names compared without regard to case), so no C runtime DLL. Runs
+no Windows code."""
 import os
 from pathlib import Path
 
@@ -10,9 +10,11 @@ import pytest
 
 HERE = Path(__file__).resolve().parent
 WIN32 = Path(os.environ.get("ORV_BUILD", HERE.parents[1] / "build")) / "win32"
-PROGRAMS = [("edition1/OrvAgent.exe", "OrvAgent.imports"),
-            ("edition2/OrvAgent.exe", "OrvAgent.imports"),
-            ("setup/OrvSetup.exe", "OrvSetup.imports")]
+GUI, CONSOLE = 2, 3
+PROGRAMS = [("edition1/OrvAgent.exe", "OrvAgent.imports", GUI),
+            ("edition2/OrvAgent.exe", "OrvAgent.imports", GUI),
+            ("setup/OrvSetup.exe", "OrvSetup.imports", GUI),
+            ("tools/orvprobe/orvprobe.exe", "orvprobe.imports", CONSOLE)]
 
 
 def listed(name):
@@ -26,11 +28,11 @@ def imported(pe):
             for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", []) for call in entry.imports}
 
 
-@pytest.mark.parametrize("program,listing", PROGRAMS)
-def test_program_is_a_windows_95_gui_program_importing_its_list(program, listing):
+@pytest.mark.parametrize("program,listing,subsystem", PROGRAMS)
+def test_program_is_a_windows_95_program_importing_its_list(program, listing, subsystem):
     pe = pefile.PE(str(WIN32 / program))
     header = pe.OPTIONAL_HEADER
-    assert (pe.FILE_HEADER.Machine, header.Subsystem) == (0x14C, 2), "not an i386 GUI program"
+    assert (pe.FILE_HEADER.Machine, header.Subsystem) == (0x14C, subsystem), "machine, subsystem"
     assert (header.MajorSubsystemVersion, header.MinorSubsystemVersion,
             header.MajorOperatingSystemVersion, header.MinorOperatingSystemVersion) == (4, 0, 4, 0)
     calls, allowed = imported(pe), listed(listing)

@@ -35,10 +35,10 @@ def shared_agent(desktop):
 
 
 def start_watch(desktop, *args):
-    """orvprobe as a clipboard viewer (or another long-running role), once it is ready."""
-    stream = desktop.start_probe(*(args or ("watch", "--seconds", 120)))
+    """orvdesk as a clipboard viewer (or another long-running role), once it is ready."""
+    stream = desktop.start_desk(*(args or ("watch", "--seconds", 120)))
     ready = stream.wait_for(lambda e: e["event"] == "ready", timeout=30)
-    assert ready, f"orvprobe {args} did not start"
+    assert ready, f"orvdesk {args} did not start"
     stream.hwnd = ready["hwnd"]
     return stream
 

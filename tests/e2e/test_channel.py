@@ -1,4 +1,4 @@
-"""The agent in the real clipboard viewer chain, with orvprobe watchers as its
+"""The agent in the real clipboard viewer chain, with orvdesk watchers as its
 next viewers."""
 from conftest import Agent, assert_reply, start_watch
 
@@ -14,12 +14,12 @@ def test_chain_changes_are_repaired_or_passed_on_and_a_killed_viewer_is_survived
     agent_hwnd = Agent(desktop).wait_answering().window()["hwnd"]
     watch.settle()
     # A change that names another window is passed to the next viewer as it came.
-    desktop.probe("message", "--hwnd", agent_hwnd, "--msg", WM_CHANGECBCHAIN,
+    desktop.desk("message", "--hwnd", agent_hwnd, "--msg", WM_CHANGECBCHAIN,
                   "--wparam", 0x4711, "--lparam", 0x4712)
     passed = watch.wait_for(lambda e: e["event"] == "change_cb_chain")
     assert passed and (passed["leaving"], passed["following"]) == (str(0x4711), str(0x4712))
     # Its next viewer leaves, naming the second watcher: the agent repairs its link, tells nobody.
-    desktop.probe("message", "--hwnd", agent_hwnd, "--msg", WM_CHANGECBCHAIN,
+    desktop.desk("message", "--hwnd", agent_hwnd, "--msg", WM_CHANGECBCHAIN,
                   "--wparam", watch.hwnd, "--lparam", second.hwnd)
     assert len([e for e in watch.settle() if e["event"] == "change_cb_chain"]) == 1
     counts = draws(watch), draws(second)

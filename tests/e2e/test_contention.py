@@ -17,7 +17,7 @@ def test_three_agents_started_at_once_leave_exactly_one(desktop):
             time.sleep(0.1)
         running = [a for a in agents if a.process.poll() is None]
         assert len(running) == 1 and desktop.wait_presence(timeout=10), f"{len(running)} run"
-        windows = desktop.probe("window-info", "--class", CLASS_FIRST, "--all")[1][0]["windows"]
+        windows = desktop.desk("window-info", "--class", CLASS_FIRST, "--all")[1][0]["windows"]
         assert len(windows) == 1
 
 
@@ -32,10 +32,10 @@ def test_a_clipboard_held_for_a_moment_loses_no_reply(desktop, shared_agent, hol
     resume = tmp_path / "hold"
     mark, end = Path(f"{resume}.mark"), Path(f"{resume}.end")
     end.touch()
-    start_holder = lambda: desktop.start_probe("hold", *hold)  # noqa: E731
+    start_holder = lambda: desktop.start_desk("hold", *hold)  # noqa: E731
     holder = start_holder() if holder_joins == "before" else None
     assert not holder or holder.wait_for(lambda e: e["event"] == "ready")
-    batch = desktop.start_probe("batch", "--count", count, "--mark", 1, "--resume-file",
+    batch = desktop.start_desk("batch", "--count", count, "--mark", 1, "--resume-file",
                                 desktop.windows_path(resume), "--timeout", 2500 if lost else 1000)
     assert batch.wait_for(lambda e: e["event"] == "mark", timeout=20)
     holder = holder or start_holder()

@@ -1,4 +1,4 @@
-"""The file-open dialog over the editor's console window (an orvprobe stand-in): request 9
+"""The file-open dialog over the editor's console window (an orvdesk stand-in): request 9
 opens it, 11 reports how it ended. One agent serves the module: the order of the tests
 matters where the agent remembers something (the filter choice, the dialog state)."""
 import time
@@ -36,9 +36,9 @@ def end_dialog(desktop, button, title=OPEN_TITLE, name=None):
     """Types name (if given) into the file-name box and presses the button;
     asks with request 11 until the dialog is no longer pending."""
     if name is not None:
-        desktop.probe("message", "--title", title, "--child-id", FILE_NAME_ID,
+        desktop.desk("message", "--title", title, "--child-id", FILE_NAME_ID,
                       "--msg", WM_SETTEXT, "--text", name)
-    desktop.probe("message", "--title", title, "--msg", WM_COMMAND, "--wparam", button, "--post")
+    desktop.desk("message", "--title", title, "--msg", WM_COMMAND, "--wparam", button, "--post")
     end = time.time() + 8
     while time.time() < end:
         reply, result = dialog_result(desktop)
@@ -109,9 +109,9 @@ def test_the_filter_choice_of_a_chosen_file_is_remembered(desktop, shared_agent,
         assert control(dialog, FILE_TYPE_ID, "selected_text") == remembered
         assert control(dialog, LOOK_IN_ID, "selected_text").endswith(look_in)
         combo = control(dialog, FILE_TYPE_ID, "hwnd")
-        desktop.probe("message", "--hwnd", combo, "--msg", CB_SETCURSEL, "--wparam", pick)
+        desktop.desk("message", "--hwnd", combo, "--msg", CB_SETCURSEL, "--wparam", pick)
         # The dialog follows the combo box only through the notifications a mouse pick sends.
         for notification in (CBN_SELCHANGE, CBN_SELENDOK):
-            desktop.probe("message", "--hwnd", dialog["hwnd"], "--msg", WM_COMMAND,
+            desktop.desk("message", "--hwnd", dialog["hwnd"], "--msg", WM_COMMAND,
                           "--wparam", (notification << 16) | FILE_TYPE_ID, "--lparam", combo)
         assert end_dialog(desktop, button, title)[1]["dialog_state"] == state

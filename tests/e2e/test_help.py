@@ -11,15 +11,15 @@ FOLDER = r"C:\Program Files\Orvik"
 def test_help_is_asked_for_beside_the_agent_after_reply_14(desktop):
     folder = desktop.prefix / "drive_c" / "Program Files" / "Orvik"
     folder.mkdir(parents=True, exist_ok=True)
-    for program in ("agent", "orvprobe"):
+    for program in ("agent", "orvdesk"):
         shutil.copy(desktop.exe(program), folder / desktop.exe(program).name)
     (folder / "quorvane.hlp").write_bytes(b"no help file\r\n")
     # Started as a shell that forgets the quotes would: argv[0] ends at the blank.
-    probe, agent = FOLDER + r"\orvprobe.exe", FOLDER + r"\OrvAgent.exe"
-    _, objects, text = desktop.probe("run", probe + " command-line", "--program", probe,
-                                     "--wait", 20000)
+    desk, agent = FOLDER + r"\orvdesk.exe", FOLDER + r"\OrvAgent.exe"
+    _, objects, text = desktop.desk("run", desk + " command-line", "--program", desk,
+                                    "--wait", 20000)
     assert [o["argv0"] for o in objects if "argv0" in o] == [r"C:\Program"], text
-    assert desktop.probe("run", agent, "--program", agent)[0] == 0 and desktop.wait_presence()
+    assert desktop.desk("run", agent, "--program", agent)[0] == 0 and desktop.wait_presence()
     for sequence in (0x1301, 0x1302):  # nothing is remembered: each request asks again
         assert_reply(desktop.send("--code", 13, "--sequence", sequence), 14, 64)
         box = desktop.wait_window(10000, title="ERROR")

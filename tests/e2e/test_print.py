@@ -95,7 +95,7 @@ def test_jobs_print_in_order_every_character_page_and_line_as_the_printer_measur
     """Pages hold the lines the line height gives; a word longer than a line breaks
     where the printable width (HORZRES less the margins) ends, in "M"s of the
     fixed-pitch font; each spool file is deleted once printed."""
-    metrics = desktop.probe("printer-metrics", DEFAULT)[1][0]
+    metrics = desktop.desk("printer-metrics", DEFAULT)[1][0]
     per_page = max(1, metrics["vertres"] // metrics["tm_height"])
     per_line = (metrics["horzres"] - LEFT_MARGIN - RIGHT_MARGIN) / metrics["m_width"]
     long_word = "".join(chr(ord("a") + n % 26) for n in range(int(2.5 * per_line)))

@@ -56,7 +56,7 @@ def expected(obj):
 def batch(desktop, pid, count, mark=1000, first_sequence=1):
     """A presence batch; returns its summary and the memory growth (KiB) from mark to end."""
     resume = BUILD / "e2e" / f"resume-{time.time_ns()}"
-    stream = desktop.start_probe("batch", "--count", count, "--mark", mark, "--first-sequence",
+    stream = desktop.start_desk("batch", "--count", count, "--mark", mark, "--first-sequence",
                                  first_sequence, "--resume-file", desktop.windows_path(resume))
     assert stream.wait_for(lambda e: e["event"] == "mark", timeout=120), "no mark"
     at_mark = memory_kib(pid)
@@ -93,9 +93,9 @@ def test_hostile_objects_are_answered_as_the_rules_say_and_the_agent_serves_on(d
     requests = BUILD / "e2e" / "hostile.hex"
     requests.write_text("".join(obj.hex() + "\n" for obj in objects))
     agent = Agent(desktop).wait_answering()
-    desktop.probe("batch", "--count", 200)  # the agent's first replies settle its memory
+    desktop.desk("batch", "--count", 200)  # the agent's first replies settle its memory
     before = memory_kib(agent.process.pid)
-    _, results, text = desktop.probe("replay", desktop.windows_path(requests), "--timeout", 300,
+    _, results, text = desktop.desk("replay", desktop.windows_path(requests), "--timeout", 300,
                                      timeout=900)
     growth = memory_kib(agent.process.pid) - before
     assert len(results) == len(objects) >= 300, text[-2000:]

@@ -1,6 +1,6 @@
 """The private Windows desktop that the demo, the benchmarks and the
 end-to-end tests run on: Xvfb, a Wine prefix, a private print server, the
-real programs, and orvprobe to drive them."""
+real programs, and orvprobe and orvdesk to drive them."""
 from .pdf import pdf_info, pdf_text
 from .agent import CLASS_FIRST, CLASS_SECOND, WM_DESTROY, Agent
 from .wine import ARTIFACTS, BUILD, ROOT, Desktop, ProbeStream, memory_kib

@@ -1,6 +1,8 @@
 """A running OrvAgent on the private desktop."""
 import time
 
+from .wine import ended
+
 CLASS_FIRST = "Orvik Windows Agent"
 CLASS_SECOND = "Quorvane Windows Agent"
 WM_DESTROY = 0x0002
@@ -24,18 +26,18 @@ class Agent:
         end = time.time() + timeout
         while time.time() < end:
             if self.process.poll() is not None:
-                raise AssertionError(f"agent exited with {self.process.returncode}")
+                raise AssertionError(ended(self.process, "the agent"))
             if self.window() and self.desktop.probe("presence", "--timeout", "500")[0] == 0:
                 return self
             time.sleep(0.2)
         raise AssertionError("agent does not answer")
 
     def window(self):
-        code, objects, _ = self.desktop.probe("window-info", "--class", self.class_name)
+        code, objects, _ = self.desktop.desk("window-info", "--class", self.class_name)
         return objects[0]["window"] if code == 0 else None
 
     def post(self, message, wparam=0, lparam=0):
-        self.desktop.probe("message", "--class", self.class_name, "--msg", message,
+        self.desktop.desk("message", "--class", self.class_name, "--msg", message,
                            "--wparam", wparam, "--lparam", lparam, "--post")
 
     def exit_code(self, timeout=15):

@@ -6,6 +6,8 @@ import time
 
 import pylnk
 
+from .wine import ended
+
 DIALOG_TITLE, MESSAGE_TITLE = "Install Orvik", "Install"
 EDITOR_BOX, AGENT_BOX, STARTUP_BOX, SEND_TO_BOX, EDIT_BOX = 1001, 1003, 1004, 1005, 1006
 BOXES = (EDITOR_BOX, AGENT_BOX, STARTUP_BOX, SEND_TO_BOX, EDIT_BOX)
@@ -61,7 +63,8 @@ class Setup:
         self.process = desktop.start_program(*command, cwd=source)
         self.dialog = desktop.wait_window(15000, title=DIALOG_TITLE)
         if not self.dialog:
-            raise AssertionError("no install dialog")
+            raise AssertionError("no install dialog" + (
+                "; " + ended(self.process, "OrvSetup") if self.process.poll() is not None else ""))
 
     def boxes(self):
         """{box id: (checked, enabled)} as the dialog shows them now."""
@@ -70,12 +73,12 @@ class Setup:
 
     def click(self, *controls):
         for control in controls:
-            self.desktop.probe("message", "--title", DIALOG_TITLE, "--child-id", control,
+            self.desktop.desk("message", "--title", DIALOG_TITLE, "--child-id", control,
                                "--msg", BM_CLICK)
 
     def finish(self, how="OK", timeout=30):
         """Ends the dialog and answers the install's message boxes; returns their texts."""
-        self.desktop.probe("message", "--title", DIALOG_TITLE, *ENDINGS[how], "--post")
+        self.desktop.desk("message", "--title", DIALOG_TITLE, *ENDINGS[how], "--post")
         messages, end = [], time.time() + timeout
         while self.process.poll() is None:
             assert time.time() < end, "the installer did not end"
@@ -85,7 +88,7 @@ class Setup:
                              and c["style"] & SS_TYPEMASK != SS_ICON and c["text"]]
                 assert box["owner"] == "0" and [c["text"] for c in box["children"]
                                                 if c["id"] == IDOK] == ["OK"]
-                self.desktop.probe("message", "--hwnd", box["hwnd"], "--child-id", IDOK,
+                self.desktop.desk("message", "--hwnd", box["hwnd"], "--child-id", IDOK,
                                    "--msg", BM_CLICK, "--post")
                 while self.desktop.wait_window(0, hwnd=box["hwnd"]) and time.time() < end:
                     time.sleep(0.1)

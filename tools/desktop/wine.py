@@ -1,5 +1,7 @@
 """A private Windows desktop: an Xvfb display, a Wine prefix of its own, and
-helpers that start the real programs and drive them with orvprobe. The
+helpers that start the real programs and drive them with orvprobe (the
+editor's side of the clipboard, as shipped) and orvdesk (the desktop's
+helper: windows, viewers, load; not shipped). The
 demo, the benchmarks and the end-to-end tests all run on it.
 
 The programs are 32-bit Windows programs. Where this machine's kernel can
@@ -15,6 +17,7 @@ Wine's spooler never hands a finished job to the print server.
 import contextlib
 import json
 import os
+import shutil
 import signal
 import subprocess
 import tempfile
@@ -24,6 +27,7 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[2]
 BUILD = Path(os.environ.get("ORV_BUILD", ROOT / "build"))
 ARTIFACTS = BUILD / "artifacts"
+LOGS = BUILD / "e2e" / "logs"  # what Wine printed for each program started, for this run
 
 
 def can_run_32bit():
@@ -89,7 +93,7 @@ class Desktop:
             "DISPLAY": self.display,
             "WINEPREFIX": str(self.prefix),
             "WINEARCH": self.arch,
-            "WINEDEBUG": "-all",
+            "WINEDEBUG": "-all,err+all",  # Wine's errors only, into each program's log
             "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
         })
         if not (self.prefix / "system.reg").exists():
@@ -103,6 +107,8 @@ class Desktop:
             self.end_programs()
         subprocess.run([self.wine, "wineboot"], env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=180)
+        shutil.rmtree(LOGS, ignore_errors=True)
+        LOGS.mkdir(parents=True)
         self.reg_add(r"HKCU\Software\Wine", "Version", self.windows)
         return self
 
@@ -156,6 +162,7 @@ class Desktop:
             "agent": self.bin / "edition1" / "OrvAgent.exe",
             "agent2": self.bin / "edition2" / "OrvAgent.exe",
             "orvprobe": self.bin / "tools" / "orvprobe" / "orvprobe.exe",
+            "orvdesk": self.bin / "tools" / "orvdesk" / "orvdesk.exe",
             "setup": self.bin / "setup" / "OrvSetup.exe",
             "echo_two_step": self.bin / "bench" / "echo" / "echo_two_step.exe",
             "echo_inline": self.bin / "bench" / "echo" / "echo_inline.exe",
@@ -179,9 +186,14 @@ class Desktop:
     # server, explorer) may inherit a pipe and hold it open long after the
     # program itself has ended.
     def start_program(self, path, *args, cwd=None, env=None):
-        return subprocess.Popen([self.wine, str(path), *map(str, args)], env=env or self.env,
-                                cwd=cwd, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL)
+        """Starts a program; what Wine prints for it goes to process.log (see ended)."""
+        log = LOGS / f"{Path(str(path)).name}-{time.time_ns()}.log"
+        with open(log, "w") as err:
+            process = subprocess.Popen([self.wine, str(path), *map(str, args)], env=env or self.env,
+                                       cwd=cwd, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                       stderr=err)
+        process.log = log
+        return process
 
     def start_with_tmp(self, program, tmp_value, batch_file):
         """Starts a Windows program whose TMP is tmp_value, written as given
@@ -217,21 +229,25 @@ class Desktop:
                 continue
         return found
 
-    def probe(self, *args, timeout=60):
+    def probe(self, *args, timeout=60, program="orvprobe"):
         """Runs orvprobe once; returns (exit code, JSON objects it printed, text)."""
         with tempfile.TemporaryFile("w+") as out:
-            r = subprocess.run([self.wine, str(self.exe("orvprobe")), *map(str, args)],
+            r = subprocess.run([self.wine, str(self.exe(program)), *map(str, args)],
                                env=self.env, stdin=subprocess.DEVNULL, stdout=out,
                                stderr=subprocess.DEVNULL, timeout=timeout)
             out.seek(0)
             text = out.read()
         return r.returncode, parse_lines(text), text
 
+    def desk(self, *args, timeout=60):
+        """Runs orvdesk once, as probe runs orvprobe."""
+        return self.probe(*args, timeout=timeout, program="orvdesk")
+
     def wait_window(self, timeout=8000, **what):
         """The first shown window with the given title, class or hwnd, as
-        orvprobe describes it, once there within timeout ms; else None."""
+        orvdesk describes it, once there within timeout ms; else None."""
         args = [a for k, v in what.items() for a in (f"--{k.replace('_', '')}", v)]
-        code, objects, _ = self.probe("wait-window", *args, "--timeout", timeout)
+        code, objects, _ = self.desk("wait-window", *args, "--timeout", timeout)
         return objects[0]["window"] if code == 0 else None
 
     def click(self, window, *labels):
@@ -239,7 +255,7 @@ class Desktop:
         buttons = {c["text"].replace("&", ""): c["id"] for c in window["children"]
                    if c["class"].lower() == "button"}
         button = next(buttons[label] for label in labels if label in buttons)
-        self.probe("message", "--hwnd", window["hwnd"], "--child-id", button, "--msg", 0x00F5)
+        self.desk("message", "--hwnd", window["hwnd"], "--child-id", button, "--msg", 0x00F5)
 
     def send(self, *args, **kw):
         """One request; returns orvprobe's JSON result (reply is None when none came)."""
@@ -247,15 +263,15 @@ class Desktop:
         assert objects, "orvprobe printed nothing: " + text
         return objects[-1]
 
-    def start_probe(self, *args):
-        """A long-running orvprobe (watch, window); its JSON lines are read with ProbeStream.
+    def start_desk(self, *args):
+        """A long-running orvdesk (watch, window, hold, batch); its JSON lines are read with ProbeStream.
         It is told to stop through a file, so that it leaves the viewer chain in order."""
         stamp = time.time_ns()
         stop_file = BUILD / "e2e" / f"probe-{stamp}.stop"
         out_path = BUILD / "e2e" / f"probe-{stamp}.out"
         with open(out_path, "a") as out:
             process = subprocess.Popen(
-                [self.wine, str(self.exe("orvprobe")), *map(str, args),
+                [self.wine, str(self.exe("orvdesk")), *map(str, args),
                  "--stop-file", self.windows_path(stop_file)],
                 env=self.env, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL)
         return ProbeStream(process, stop_file, out_path)
@@ -277,6 +293,13 @@ WINE_SERVICES = {"wineserver", "wineserver64", "services.exe", "winedevice.exe",
                  "explorer.exe", "svchost.exe", "rpcss.exe"}
 
 
+def ended(process, what):
+    """How a program started with start_program has ended: its exit code and what Wine printed."""
+    printed = process.log.read_text(errors="replace").strip() if process.log.exists() else ""
+    return (f"{what} ended with exit code {process.returncode}; " +
+            (f"Wine printed:\n{printed[-3000:]}" if printed else "Wine printed nothing"))
+
+
 def program_name(args):
     return args[0].replace("\\", "/").rsplit("/", 1)[-1].lower() if args else ""
 
@@ -291,7 +314,7 @@ def parse_lines(text):
 
 
 class ProbeStream:
-    """Reads the JSON lines of a running orvprobe as they come."""
+    """Reads the JSON lines of a running orvdesk as they come."""
 
     def __init__(self, process, stop_file, out_path):
         self.process = process

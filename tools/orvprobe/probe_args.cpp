@@ -1,90 +1,106 @@
 #include "tools/orvprobe/probe_args.h"
 
-#include <algorithm>
-#include <cstdlib>
-
-bool probe_args::has(const std::string& name) const {
-  return std::any_of(options.begin(), options.end(), [&](auto& o) { return o.first == name; });
+bool same_text(const char* a, const char* b) {
+  while (*a && *a == *b) ++a, ++b;
+  return *a == *b;
 }
 
-std::string probe_args::get(const std::string& name, const std::string& fallback) const {
-  for (auto it = options.rbegin(); it != options.rend(); ++it)
-    if (it->first == name) return it->second;
-  return fallback;
-}
-
-std::vector<std::string> probe_args::all(const std::string& name) const {
-  std::vector<std::string> values;
-  for (auto& o : options)
-    if (o.first == name) values.push_back(o.second);
-  return values;
-}
-
-bool probe_args::number(const std::string& name, int64_t& out) const {
-  return parse_number(get(name), out);
-}
-
-probe_args parse_probe_args(int argc, char** argv, const std::vector<std::string>& flags) {
-  probe_args args;
-  for (int i = 1; i < argc; i++) {
-    std::string word = argv[i];
-    if (word.rfind("--", 0) == 0 && word.size() > 2) {
-      std::string name = word.substr(2);
-      if (std::find(flags.begin(), flags.end(), name) != flags.end()) {
-        args.options.push_back({name, ""});
-      } else if (i + 1 < argc) {
-        args.options.push_back({name, argv[++i]});
-      } else {
-        args.error = "option --" + name + " needs a value";
-      }
-    } else if (args.command.empty()) {
-      args.command = word;
-    } else {
-      args.positional.push_back(word);
-    }
-  }
-  return args;
-}
-
-bool parse_number(const std::string& text, int64_t& out) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  long long value = strtoll(text.c_str(), &end, 0);
-  if (*end != 0) return false;
-  out = value;
-  return true;
-}
-
-static int hex_digit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+int probe_args::find(const char* name, int before) const {
+  for (int i = before - 1; i >= 0; --i)
+    if (same_text(names[i], name)) return i;
   return -1;
 }
 
-bool parse_hex(const std::string& text, std::vector<uint8_t>& out) {
+const char* probe_args::get(const char* name, const char* fallback) const {
+  int at = find(name, option_count);
+  return at < 0 ? fallback : values[at];
+}
+
+bool probe_args::number(const char* name, int64_t& out) const {
+  int at = find(name, option_count);
+  return at >= 0 && parse_number(values[at], out);
+}
+
+uint32_t probe_args::timeout(uint32_t fallback) const {
+  int64_t ms;
+  return number("timeout", ms) && ms >= 0 && ms <= 0x7FFFFFFF ? uint32_t(ms) : fallback;
+}
+
+void parse_probe_args(int argc, char** argv, const char* const* flags, probe_args& out) {
+  out = probe_args{};
+  for (int i = 1; i < argc; i++) {
+    const char* word = argv[i];
+    if (word[0] == '-' && word[1] == '-' && word[2]) {
+      bool flag = false;
+      for (const char* const* f = flags; *f; ++f) flag = flag || same_text(*f, word + 2);
+      if (out.option_count == max_options) {
+        out.error = "one option too many";
+        out.error_word = word;
+        return;
+      }
+      if (!flag && i + 1 >= argc) {
+        out.error = "needs a value";
+        out.error_word = word;
+        return;
+      }
+      out.names[out.option_count] = word + 2;
+      out.values[out.option_count++] = flag ? "" : argv[++i];
+    } else if (!out.command) {
+      out.command = word;
+    } else if (out.positional_count < max_positional) {
+      out.positional[out.positional_count++] = word;
+    } else {
+      out.error = "one argument too many";
+      out.error_word = word;
+      return;
+    }
+  }
+}
+
+namespace {
+
+int digit_value(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return 99;
+}
+
+}  // namespace
+
+bool parse_number(const char* text, int64_t& out) {
+  bool negative = *text == '-';
+  if (negative) ++text;
+  int base = 10;
+  if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text += 2;
+  }
+  if (!*text) return false;
+  uint64_t value = 0;
+  for (; *text; ++text) {
+    int d = digit_value(*text);
+    if (d >= base || value > (uint64_t(1) << 56)) return false;  // garbage, or far too big
+    value = value * uint64_t(base) + uint64_t(d);
+  }
+  out = negative ? -int64_t(value) : int64_t(value);
+  return true;
+}
+
+bool parse_hex(const char* text, uint8_t* out, uint32_t capacity, uint32_t& count) {
+  count = 0;
   int high = -1;
-  for (char c : text) {
-    if (c == ' ' || c == ':' || c == ',') continue;
-    int d = hex_digit(c);
-    if (d < 0) return false;
+  for (; *text; ++text) {
+    if (*text == ' ' || *text == ':' || *text == ',') continue;
+    int d = digit_value(*text);
+    if (d > 15) return false;
     if (high < 0) {
       high = d;
     } else {
-      out.push_back(uint8_t(high * 16 + d));
+      if (count == capacity) return false;
+      out[count++] = uint8_t(high * 16 + d);
       high = -1;
     }
   }
   return high < 0;
-}
-
-std::string to_hex(const uint8_t* bytes, size_t count) {
-  static const char digits[] = "0123456789abcdef";
-  std::string hex;
-  hex.reserve(count * 2);
-  for (size_t i = 0; i < count; i++) {
-    hex += digits[bytes[i] >> 4];
-    hex += digits[bytes[i] & 15];
-  }
-  return hex;
 }

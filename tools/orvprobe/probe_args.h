@@ -1,26 +1,38 @@
-// Command-line options of orvprobe: "--name value" pairs and flags.
+// Command-line options of orvprobe and orvdesk: a command word, "--name value"
+// pairs, flags (options that take no value) and positional words, kept as
+// pointers into argv.
 #pragma once
 #include <cstdint>
-#include <string>
-#include <vector>
+
+constexpr int max_options = 48;
+constexpr int max_positional = 8;
 
 struct probe_args {
-  std::string command;
-  std::vector<std::string> positional;
-  std::vector<std::pair<std::string, std::string>> options;  // in order; flags have ""
-  std::string error;  // set when the command line cannot be understood
+  const char* command = nullptr;
+  const char* positional[max_positional];
+  int positional_count = 0;
+  const char* names[max_options];
+  const char* values[max_options];  // "" for a flag
+  int option_count = 0;
+  const char* error = nullptr;  // what is wrong with error_word, the word at fault
+  const char* error_word = nullptr;
 
-  bool has(const std::string& name) const;
-  std::string get(const std::string& name, const std::string& fallback = "") const;
-  std::vector<std::string> all(const std::string& name) const;
-  // Numbers may be decimal, 0x-hex or negative; false on garbage.
-  bool number(const std::string& name, int64_t& out) const;
+  bool has(const char* name) const { return find(name, option_count) >= 0; }
+  // The value given last, or fallback.
+  const char* get(const char* name, const char* fallback = "") const;
+  // Decimal, 0x-hex or negative; false when absent or not a number.
+  bool number(const char* name, int64_t& out) const;
+  // --timeout in milliseconds, else fallback.
+  uint32_t timeout(uint32_t fallback) const;
+  // The option before index `before` with that name, searching backwards; -1 when none.
+  int find(const char* name, int before) const;
 };
 
-// Options that take no value.
-probe_args parse_probe_args(int argc, char** argv, const std::vector<std::string>& flags);
+// flags: the names of options that take no value, ending with a null.
+void parse_probe_args(int argc, char** argv, const char* const* flags, probe_args& out);
 
-bool parse_number(const std::string& text, int64_t& out);
-// "55 66 77 88" or "55667788" -> bytes; false on odd digits or garbage.
-bool parse_hex(const std::string& text, std::vector<uint8_t>& out);
-std::string to_hex(const uint8_t* bytes, size_t count);
+bool parse_number(const char* text, int64_t& out);
+// "55 66 77 88", "55:66" or "55667788" -> bytes; false on an odd digit,
+// anything else, or more than capacity bytes.
+bool parse_hex(const char* text, uint8_t* out, uint32_t capacity, uint32_t& count);
+bool same_text(const char* a, const char* b);

@@ -1,90 +1,108 @@
 #include "tools/orvprobe/probe_block.h"
 
-#include <algorithm>
+#include <cstring>
 
-#include "agent/channel/exchange_block.h"
 #include "agent/print/print_request_format.h"
 #include "agent/services/dialog_format.h"
-#include "tools/orvprobe/probe_args.h"
-#include "tools/orvprobe/probe_json.h"
+#include "tools/orvprobe/json_out.h"
 
-std::vector<uint8_t> build_request(const request_spec& spec) {
-  uint32_t extent = header_size;
-  for (auto& [offset, bytes] : spec.payload)
-    extent = std::max<uint32_t>(extent, header_size + offset + uint32_t(bytes.size()));
-  uint32_t size = spec.object_size ? spec.object_size : std::max<uint32_t>(extent, 64);
-  std::vector<uint8_t> block(std::max(size, extent), 0);
-  put_u32(&block[off_magic], spec.magic);
-  put_u16(&block[off_block_size], uint16_t(spec.block_size));
-  put_u32(&block[off_sequence], spec.sequence);
-  put_u16(&block[off_code], uint16_t(spec.code));
-  for (auto& [offset, bytes] : spec.payload)
-    std::copy(bytes.begin(), bytes.end(), block.begin() + header_size + offset);
-  block.resize(size);  // a cut object may end inside the header
-  return block;
+namespace {
+
+// Copies the part of bytes that falls inside the block.
+void put_inside(uint8_t* block, uint32_t size, uint32_t offset, const void* bytes, uint32_t length) {
+  if (offset >= size) return;
+  memcpy(block + offset, bytes, length < size - offset ? length : size - offset);
 }
 
-static std::string decode_string_reply(const uint8_t* payload, uint32_t size) {
-  std::string text;
-  for (uint32_t i = 0; i < size && payload[i]; i++) text += char(payload[i]);
-  return json_object().field("path", text).text();
-}
-
-static std::string decode_printers(const uint8_t* payload, uint32_t size) {
-  printer_list_reply list;
-  if (!printer_list_decode(payload, size, list)) return json_object().field("error", "malformed").text();
-  std::string names = "[";
-  for (unsigned i = 0; i < list.printer_count && i < max_listed_printers; i++) {
-    if (i) names += ",";
-    names += json_string(list.names[i]);
+void describe_printers(json_out& out, const uint8_t* payload, uint32_t size) {
+  static printer_list_reply list;  // 128 name pointers: kept off the stack
+  json_open(out, "decoded");
+  if (!printer_list_decode(payload, size, list)) {
+    json_text(out, "error", "malformed");
+  } else {
+    json_uint(out, "printer_count", list.printer_count);
+    json_int(out, "default_printer", list.default_printer);
+    json_open_list(out, "names");
+    for (unsigned i = 0; i < list.printer_count && i < max_listed_printers; i++)
+      json_text(out, nullptr, list.names[i]);
+    json_close_list(out);
   }
-  return json_object()
-      .field("printer_count", int64_t(list.printer_count))
-      .field("default_printer", int64_t(list.default_printer))
-      .raw("names", names + "]")
-      .text();
+  json_close(out);
 }
 
-static std::string decode_dialog(const uint8_t* payload, uint32_t size) {
-  dialog_result result;
-  if (!decode_dialog_result(payload, size, result)) return json_object().field("error", "malformed").text();
-  json_object out;
-  out.field("dialog_state", int64_t(result.state));
-  if (result.state == DLG_CHOSEN)
-    out.field("dir_length", int64_t(result.dir_length)).field("chosen_path", result.chosen_path);
-  return out.text();
+void describe_dialog(json_out& out, const uint8_t* payload, uint32_t size) {
+  static dialog_result result;
+  json_open(out, "decoded");
+  if (!decode_dialog_result(payload, size, result)) {
+    json_text(out, "error", "malformed");
+  } else {
+    json_uint(out, "dialog_state", result.state);
+    if (result.state == DLG_CHOSEN) {
+      json_uint(out, "dir_length", result.dir_length);
+      json_text(out, "chosen_path", result.chosen_path);
+    }
+  }
+  json_close(out);
 }
 
-std::string decode_reply_payload(uint16_t code, const uint8_t* payload, uint32_t size) {
-  switch (code) {
-    case reply_printer_list:
-      return decode_printers(payload, size);
-    case reply_dialog_result:
-      return decode_dialog(payload, size);
-    case reply_spool_name:
-      return decode_string_reply(payload, size);
-    default:
-      return "";
+void describe_path(json_out& out, const uint8_t* payload, uint32_t size) {
+  uint32_t length = 0;
+  while (length < size && payload[length]) ++length;
+  json_open(out, "decoded");
+  json_text(out, "path", reinterpret_cast<const char*>(payload), length);
+  json_close(out);
+}
+
+}  // namespace
+
+uint32_t request_object_size(const request_spec& spec) {
+  if (spec.object_size) return spec.object_size;
+  uint32_t extent = 64;
+  for (int i = 0; i < spec.piece_count; ++i) {
+    uint32_t end = header_size + spec.pieces[i].offset + spec.pieces[i].length;
+    if (end > extent) extent = end;
+  }
+  return extent;
+}
+
+void build_request(const request_spec& spec, uint8_t* block, uint32_t size) {
+  memset(block, 0, size);
+  uint8_t header[header_size] = {};
+  put_u32(header + off_magic, spec.magic);
+  put_u16(header + off_block_size, uint16_t(spec.block_size));
+  put_u32(header + off_sequence, spec.sequence);
+  put_u16(header + off_code, uint16_t(spec.code));
+  put_inside(block, size, 0, header, header_size);
+  for (int i = 0; i < spec.piece_count; ++i) {
+    const payload_piece& piece = spec.pieces[i];
+    put_inside(block, size, header_size + piece.offset, piece.bytes, piece.length);
   }
 }
 
-std::string describe_reply(const std::vector<uint8_t>& block) {
-  json_object out;
-  uint32_t size = uint32_t(block.size());
-  out.field("size", int64_t(size));
-  if (size < header_size) return out.field("header_hex", to_hex(block.data(), size)).text();
-  const uint8_t* b = block.data();
-  char magic[12];
-  snprintf(magic, sizeof magic, "0x%08x", get_u32(b + off_magic));
-  uint16_t code = get_u16(b + off_code);
-  out.field("magic", magic)
-      .field("format", int64_t(get_u16(b + off_format)))
-      .field("block_size", int64_t(get_u16(b + off_block_size)))
-      .field("sequence", int64_t(get_u32(b + off_sequence)))
-      .field("code", int64_t(code))
-      .field("header_hex", to_hex(b, 14))
-      .field("payload_hex", to_hex(b + header_size, size - header_size));
-  std::string decoded = decode_reply_payload(code, b + header_size, size - header_size);
-  if (!decoded.empty()) out.raw("decoded", decoded);
-  return out.text();
+void describe_reply(json_out& out, const char* name, const uint8_t* block, uint32_t size) {
+  json_open(out, name);
+  json_uint(out, "size", size);
+  if (size < header_size) {
+    json_hex(out, "header_hex", block, size);
+    json_close(out);
+    return;
+  }
+  static const char digits[] = "0123456789abcdef";
+  char magic[11] = "0x";
+  for (int i = 0; i < 8; ++i) magic[2 + i] = digits[(get_u32(block + off_magic) >> (28 - 4 * i)) & 15];
+  magic[10] = '\0';
+  uint16_t code = get_u16(block + off_code);
+  json_text(out, "magic", magic);
+  json_uint(out, "format", get_u16(block + off_format));
+  json_uint(out, "block_size", get_u16(block + off_block_size));
+  json_uint(out, "sequence", get_u32(block + off_sequence));
+  json_uint(out, "code", code);
+  json_hex(out, "header_hex", block, 14);
+  const uint8_t* payload = block + header_size;
+  uint32_t payload_size = size - header_size;
+  json_hex(out, "payload_hex", payload, payload_size);
+  if (code == reply_printer_list) describe_printers(out, payload, payload_size);
+  else if (code == reply_dialog_result) describe_dialog(out, payload, payload_size);
+  else if (code == reply_spool_name) describe_path(out, payload, payload_size);
+  json_close(out);
 }

@@ -1,208 +1,129 @@
-// Commands that talk to the agent through the clipboard.
-#include <windows.h>
-
-#include <algorithm>
-#include <cstdio>
+// Commands that write request blocks as given and report what comes back.
+#include <cstring>
 
 #include "agent/channel/exchange_block.h"
 #include "tools/orvprobe/probe_block.h"
+#include "tools/orvprobe/probe_channel_win32.h"
 #include "tools/orvprobe/probe_commands.h"
-#include "tools/orvprobe/probe_exchange_win32.h"
-#include "tools/orvprobe/probe_json.h"
+#include "tools/orvprobe/probe_output.h"
 
-DWORD timeout_of(const probe_args& args, DWORD fallback) {
-  int64_t ms;
-  return args.number("timeout", ms) && ms >= 0 ? DWORD(ms) : fallback;
-}
+namespace {
+
+// The bytes of every --hex option, which the request's pieces point into.
+uint8_t hex_bytes[16384];
 
 // Reads --code, --sequence, --block-size, --size, --magic, --hex OFF:HEX and
-// --str OFF:TEXT (both repeatable) into a request. false: a bad value.
-static bool request_from_args(const probe_args& args, request_spec& spec, std::string& error) {
+// --str OFF:TEXT (both repeatable) into a request; null, or what is wrong.
+const char* request_from_args(const probe_args& args, request_spec& spec) {
   int64_t v;
-  if (args.has("code") && !args.number("code", v)) return error = "bad --code", false;
+  if (args.has("code") && !args.number("code", v)) return "bad --code";
   if (args.has("code")) spec.code = int16_t(v);
-  if (args.has("sequence") && !args.number("sequence", v)) return error = "bad --sequence", false;
+  if (args.has("sequence") && !args.number("sequence", v)) return "bad --sequence";
   if (args.has("sequence")) spec.sequence = uint32_t(v);
-  if (args.has("block-size")) {
-    if (!args.number("block-size", v)) return error = "bad --block-size", false;
-    spec.block_size = int16_t(v);
-  }
-  if (args.has("size")) {
-    if (!args.number("size", v) || v < 1) return error = "bad --size", false;
-    spec.object_size = uint32_t(v);
-  }
-  if (args.has("magic")) {
-    if (!args.number("magic", v)) return error = "bad --magic", false;
-    spec.magic = uint32_t(v);
-  }
-  for (const char* kind : {"hex", "str"}) {
-    for (const std::string& item : args.all(kind)) {
-      size_t colon = item.find(':');
-      int64_t offset;
-      if (colon == std::string::npos || !parse_number(item.substr(0, colon), offset) || offset < 0)
-        return error = std::string("bad --") + kind + " (want OFFSET:VALUE)", false;
-      std::vector<uint8_t> bytes;
-      std::string value = item.substr(colon + 1);
-      if (kind[0] == 'h') {
-        if (!parse_hex(value, bytes)) return error = "bad hex in --hex", false;
-      } else {
-        bytes.assign(value.begin(), value.end());
-        bytes.push_back(0);
-      }
-      spec.payload.push_back({uint32_t(offset), bytes});
+  if (args.has("block-size") && !args.number("block-size", v)) return "bad --block-size";
+  if (args.has("block-size")) spec.block_size = int16_t(v);
+  if (args.has("size") && (!args.number("size", v) || v < 1)) return "bad --size";
+  if (args.has("size")) spec.object_size = uint32_t(v);
+  if (args.has("magic") && !args.number("magic", v)) return "bad --magic";
+  if (args.has("magic")) spec.magic = uint32_t(v);
+  uint32_t hex_used = 0;
+  for (int i = 0; i < args.option_count; ++i) {
+    bool hex = same_text(args.names[i], "hex");
+    if (!hex && !same_text(args.names[i], "str")) continue;
+    const char* value = args.values[i];
+    const char* colon = strchr(value, ':');
+    char offset_text[16] = "";
+    int64_t offset = -1;
+    if (colon && colon - value < 16) {
+      memcpy(offset_text, value, size_t(colon - value));
+      offset_text[colon - value] = '\0';
+    }
+    if (!colon || !parse_number(offset_text, offset) || offset < 0 || offset > 0x7FFFFFFF)
+      return hex ? "bad --hex (want OFFSET:VALUE)" : "bad --str (want OFFSET:VALUE)";
+    if (spec.piece_count == max_payload_pieces) return "too many --hex and --str";
+    payload_piece& piece = spec.pieces[spec.piece_count++];
+    piece.offset = uint32_t(offset);
+    if (hex) {
+      if (!parse_hex(colon + 1, hex_bytes + hex_used, sizeof hex_bytes - hex_used, piece.length))
+        return "bad hex in --hex";
+      piece.bytes = hex_bytes + hex_used;
+      hex_used += piece.length;
+    } else {
+      piece.bytes = reinterpret_cast<const uint8_t*>(colon + 1);
+      piece.length = uint32_t(strlen(colon + 1)) + 1;  // with its NUL
     }
   }
-  return true;
+  return nullptr;
 }
 
-// Sends one request and prints the outcome as one JSON line.
-int exchange_and_report(probe_channel& channel, const request_spec& spec, DWORD timeout) {
-  std::vector<uint8_t> block = build_request(spec);
-  double sent_at = probe_unix_seconds();
+}  // namespace
+
+int exchange_and_report(const request_spec& spec, DWORD timeout) {
+  json_out out = out_json();
+  double sent_at = unix_seconds();
   LARGE_INTEGER sent;
   QueryPerformanceCounter(&sent);
-  if (!probe_write(channel, block)) {
-    printf("%s\n", json_object().field("error", "the clipboard did not take the request").text().c_str());
+  json_open(out);
+  if (!channel_write_request(spec)) {
+    json_text(out, "error", "the clipboard did not take the request");
+    json_close(out);
+    out_line_end();
     return exit_failed;
   }
-  bool answered = probe_wait_reply(channel, spec.sequence, timeout);
-  json_object out;
-  out.field("sequence", int64_t(spec.sequence)).field("code", int64_t(spec.code)).field("sent_at", sent_at);
+  bool answered = channel_wait_reply(spec.sequence, timeout);
+  json_uint(out, "sequence", spec.sequence);
+  json_int(out, "code", spec.code);
+  json_fixed(out, "sent_at", sent_at);
   if (answered) {
-    out.raw("reply", describe_reply(channel.reply)).field("elapsed_ms", probe_ms_between(sent, channel.reply_time));
+    describe_reply(out, "reply", channel_reply(), channel_reply_size());
+    json_fixed(out, "elapsed_ms", ms_between(sent, channel_reply_time()));
   } else {
-    out.null("reply").raw("clipboard", probe_clipboard_json(channel.window));
+    json_null(out, "reply");
+    describe_clipboard(out, "clipboard");
   }
-  printf("%s\n", out.text().c_str());
-  fflush(stdout);
+  json_close(out);
+  out_line_end();
   return answered ? exit_ok : exit_no_reply;
 }
 
 int cmd_send(const probe_args& args) {
   request_spec spec;
-  std::string error;
-  if (!request_from_args(args, spec, error)) {
-    fprintf(stderr, "orvprobe send: %s\n", error.c_str());
-    return exit_usage;
-  }
-  probe_channel channel;
-  channel.forward = !args.has("no-forward");
-  if (!probe_open(channel, true)) return exit_failed;
-  int code = exchange_and_report(channel, spec, timeout_of(args, 2000));
-  probe_close(channel);
+  if (const char* error = request_from_args(args, spec)) return usage_error("send", error);
+  channel_forward(!args.has("no-forward"));
+  if (!channel_open(true)) return exit_failed;
+  int code = exchange_and_report(spec, args.timeout(2000));
+  channel_close();
   return code;
 }
 
 int cmd_presence(const probe_args& args) {
-  probe_channel channel;
-  if (!probe_open(channel, true)) return exit_failed;
+  if (!channel_open(true)) return exit_failed;
   request_spec spec;
-  spec.code = code_presence;
   spec.sequence = GetTickCount();
+  DWORD timeout = args.timeout(2000);
   LARGE_INTEGER sent;
   QueryPerformanceCounter(&sent);
-  bool answered = probe_write(channel, build_request(spec)) &&
-                  probe_wait_reply(channel, spec.sequence, timeout_of(args, 2000));
-  bool right = answered && get_u16(&channel.reply[off_code]) == reply_presence;
+  bool answered = channel_write_request(spec) && channel_wait_reply(spec.sequence, timeout);
+  bool right = answered && channel_reply_code() == reply_presence;
   if (right) {
-    printf("An agent answers (reply 8 in %.1f ms).\n", probe_ms_between(sent, channel.reply_time));
+    // wsprintfA has no floating point: tenths of a millisecond by hand.
+    uint32_t tenths = uint32_t(ms_between(sent, channel_reply_time()) * 10.0 + 0.5);
+    out_format("An agent answers (reply 8 in %lu.%lu ms).", tenths / 10, tenths % 10);
   } else if (answered) {
-    printf("Something answered with reply code %u, not the agent's 8.\n", get_u16(&channel.reply[off_code]));
+    out_format("Something answered with reply code %u, not the agent's 8.", channel_reply_code());
   } else {
-    printf("No agent answers: no reply within %lu ms.\n", (unsigned long)timeout_of(args, 2000));
+    out_format("No agent answers: no reply within %lu ms.", timeout);
   }
-  probe_close(channel);
+  out_line_end();
+  channel_close();
   return right ? exit_ok : exit_no_reply;
 }
 
 // Leaves the clipboard empty, so that an agent that starts next finds no
 // earlier request or reply in it.
 int cmd_clear(const probe_args&) {
-  if (!probe_open_clipboard(nullptr)) return exit_failed;
+  if (!channel_open_clipboard(nullptr)) return exit_failed;
   bool emptied = EmptyClipboard() != 0;
   CloseClipboard();
   return emptied ? exit_ok : exit_failed;
-}
-
-// Waits, pumping messages, until the file exists: the caller's signal that
-// it has read what it wanted at a mark.
-static void wait_for_file(const std::string& path) {
-  while (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) probe_pump(20);
-}
-
-int cmd_batch(const probe_args& args) {
-  int64_t count = 1000, mark = 0, first = 1, code = code_presence;
-  args.number("count", count);
-  args.number("mark", mark);
-  args.number("first-sequence", first);
-  args.number("code", code);
-  std::string resume = args.get("resume-file");
-  DWORD timeout = timeout_of(args, 2000);
-  probe_channel channel;
-  if (!probe_open(channel, true)) return exit_failed;
-  std::vector<double> times;
-  int64_t lost = 0, wrong = 0;
-  for (int64_t i = 0; i < count; i++) {
-    request_spec spec;
-    spec.code = int16_t(code);
-    spec.sequence = uint32_t(first + i);
-    LARGE_INTEGER sent;
-    QueryPerformanceCounter(&sent);
-    if (probe_write(channel, build_request(spec)) && probe_wait_reply(channel, spec.sequence, timeout)) {
-      times.push_back(probe_ms_between(sent, channel.reply_time));
-      // Every code a batch asks for is answered with the next code up.
-      if (get_u16(&channel.reply[off_code]) != uint16_t(code + 1)) wrong++;
-    } else {
-      lost++;
-    }
-    if (mark > 0 && i + 1 == mark) {
-      printf("%s\n", json_object().field("event", "mark").field("done", i + 1).text().c_str());
-      fflush(stdout);
-      if (!resume.empty()) wait_for_file(resume + ".mark");
-    }
-  }
-  std::sort(times.begin(), times.end());
-  auto percentile = [&](double p) {
-    return times.empty() ? 0.0 : times[std::min(times.size() - 1, size_t(p * double(times.size())))];
-  };
-  printf("%s\n", json_object()
-                     .field("event", "done")
-                     .field("count", count)
-                     .field("answered", int64_t(times.size()))
-                     .field("lost", lost)
-                     .field("wrong_code", wrong)
-                     .field("p50_ms", percentile(0.50))
-                     .field("p99_ms", percentile(0.99))
-                     .text()
-                     .c_str());
-  fflush(stdout);
-  if (!resume.empty()) wait_for_file(resume + ".end");
-  probe_close(channel);
-  return lost == 0 && wrong == 0 ? exit_ok : exit_no_reply;
-}
-
-int cmd_watch(const probe_args& args) {
-  int64_t seconds = 30;
-  args.number("seconds", seconds);
-  probe_channel channel;
-  channel.watching = true;
-  channel.forward = !args.has("no-forward");
-  if (!probe_open(channel, false)) return exit_failed;
-  channel.next = SetClipboardViewer(channel.window);
-  channel.joined = true;
-  printf("%s\n", json_object()
-                     .field("event", "ready")
-                     .field("hwnd", hwnd_text(channel.window))
-                     .field("next", hwnd_text(channel.next))
-                     .text()
-                     .c_str());
-  fflush(stdout);
-  std::string stop = args.get("stop-file");
-  DWORD end = GetTickCount() + DWORD(seconds * 1000);
-  while (int32_t(end - GetTickCount()) > 0) {
-    probe_pump(50);
-    if (!stop.empty() && GetFileAttributesA(stop.c_str()) != INVALID_FILE_ATTRIBUTES) break;
-  }
-  probe_close(channel);
-  return exit_ok;
 }

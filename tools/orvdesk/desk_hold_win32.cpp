@@ -1,4 +1,4 @@
-// orvprobe hold: a program that has the clipboard open for a while around
+// orvdesk hold: a program that has the clipboard open for a while around
 // every change, as clipboard managers and slow viewers do. It joins the
 // viewer chain; on each change it takes the clipboard first (on a thread of
 // its own, so that it can let go while it is passing the notification on)
@@ -6,12 +6,9 @@
 // after it finds the clipboard held.
 #include <windows.h>
 
-#include <cstdio>
-#include <string>
-
-#include "tools/orvprobe/probe_commands.h"
-#include "tools/orvprobe/probe_exchange_win32.h"
-#include "tools/orvprobe/probe_json.h"
+#include "tools/orvdesk/desk_commands.h"
+#include "tools/orvprobe/probe_channel_win32.h"
+#include "tools/orvprobe/probe_output.h"
 
 namespace {
 
@@ -30,20 +27,20 @@ struct hold_state {
 void report(const char* event, DWORD ms) {
   LARGE_INTEGER now;
   QueryPerformanceCounter(&now);
-  printf("%s\n", json_object()
-                     .field("event", event)
-                     .field("ms", int64_t(ms))
-                     .field("t_ms", probe_ms_between(LARGE_INTEGER{}, now))
-                     .text()
-                     .c_str());
-  fflush(stdout);
+  json_out out = out_json();
+  json_open(out);
+  json_text(out, "event", event);
+  json_uint(out, "ms", ms);
+  json_fixed(out, "t_ms", ms_between(LARGE_INTEGER{}, now));
+  json_close(out);
+  out_line_end();
 }
 
 DWORD WINAPI holder(void*) {
   for (;;) {
     WaitForSingleObject(hold.go, INFINITE);
     DWORD ms = hold.hold_ms;
-    bool open = probe_open_clipboard(nullptr);
+    bool open = channel_open_clipboard(nullptr);
     SetEvent(hold.held);
     if (!open) continue;
     Sleep(ms);
@@ -75,9 +72,8 @@ LRESULT CALLBACK hold_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
 }  // namespace
 
 int cmd_hold(const probe_args& args) {
-  int64_t ms = 20, once = 0, seconds = 60;
+  int64_t ms = 20, once = 0;
   args.number("ms", ms);
-  args.number("seconds", seconds);
   if (args.number("once-ms", once)) {
     ms = once;
     hold.holds_left = 1;
@@ -86,15 +82,15 @@ int cmd_hold(const probe_args& args) {
   hold.sequence = reinterpret_cast<sequence_fn>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("user32.dll"), "GetClipboardSequenceNumber")));
   if (!hold.sequence) {
-    fprintf(stderr, "orvprobe hold: this Windows has no clipboard sequence number\n");
+    err_text("orvdesk hold: this Windows has no clipboard sequence number\n");
     return exit_failed;
   }
   WNDCLASSA wc{};
   wc.lpfnWndProc = hold_proc;
   wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "OrvProbeHold";
+  wc.lpszClassName = "OrvDeskHold";
   RegisterClassA(&wc);
-  hold.window = CreateWindowExA(0, wc.lpszClassName, "orvprobe hold", WS_POPUP, 0, 0, 0, 0, nullptr,
+  hold.window = CreateWindowExA(0, wc.lpszClassName, "orvdesk hold", WS_POPUP, 0, 0, 0, 0, nullptr,
                                 nullptr, wc.hInstance, nullptr);
   hold.go = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   hold.held = CreateEventA(nullptr, FALSE, FALSE, nullptr);
@@ -103,12 +99,7 @@ int cmd_hold(const probe_args& args) {
   hold.last_sequence = hold.sequence();
   hold.next = SetClipboardViewer(hold.window);
   report("ready", hold.hold_ms);
-  std::string stop = args.get("stop-file");
-  DWORD end = GetTickCount() + DWORD(seconds * 1000);
-  while (int32_t(end - GetTickCount()) > 0) {
-    probe_pump(50);
-    if (!stop.empty() && GetFileAttributesA(stop.c_str()) != INVALID_FILE_ATTRIBUTES) break;
-  }
+  run_until_stopped(args, 60);
   ChangeClipboardChain(hold.window, hold.next);
   DestroyWindow(hold.window);
   return exit_ok;

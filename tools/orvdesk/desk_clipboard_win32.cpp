@@ -1,0 +1,129 @@
+// Commands that load the agent or watch the clipboard: many requests in a
+// row, timed; and every notification of the viewer chain as it comes.
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "agent/channel/exchange_block.h"
+#include "tools/orvdesk/desk_commands.h"
+#include "tools/orvprobe/probe_block.h"
+#include "tools/orvprobe/probe_channel_win32.h"
+#include "tools/orvprobe/probe_output.h"
+
+namespace {
+
+// Waits, handling messages, until the file exists: the caller's signal that
+// it has read what it wanted at a mark.
+void wait_for_file(const std::string& path) {
+  while (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) channel_pump(20);
+}
+
+void report_change(const uint8_t* object, uint32_t size, LARGE_INTEGER when) {
+  json_out out = out_json();
+  json_open(out);
+  json_text(out, "event", "draw_clipboard");
+  // Wine's performance counter is one clock for every process of the
+  // prefix, so the tests can order these events against other programs'.
+  json_fixed(out, "t_ms", ms_between(LARGE_INTEGER{}, when));
+  if (object) {
+    json_open(out, "format10");
+    json_uint(out, "size", size);
+    if (size >= 4) json_uint(out, "magic", get_u32(object + off_magic));
+    if (size >= off_code + 2) {
+      json_uint(out, "sequence", get_u32(object + off_sequence));
+      json_uint(out, "code", get_u16(object + off_code));
+    }
+    json_close(out);
+  } else {
+    json_null(out, "format10");
+  }
+  json_close(out);
+  out_line_end();
+}
+
+void report_chain(HWND leaving, HWND following) {
+  char handle[24];
+  json_out out = out_json();
+  json_open(out);
+  json_text(out, "event", "change_cb_chain");
+  json_text(out, "leaving", handle_text(leaving, handle));
+  json_text(out, "following", handle_text(following, handle));
+  json_close(out);
+  out_line_end();
+}
+
+}  // namespace
+
+int cmd_batch(const probe_args& args) {
+  int64_t count = 1000, mark = 0, first = 1, code = code_presence;
+  args.number("count", count);
+  args.number("mark", mark);
+  args.number("first-sequence", first);
+  args.number("code", code);
+  std::string resume = args.get("resume-file");
+  DWORD timeout = args.timeout(2000);
+  if (!channel_open(true)) return exit_failed;
+  std::vector<double> times;
+  uint32_t lost = 0, wrong = 0;
+  for (int64_t i = 0; i < count; i++) {
+    request_spec spec;
+    spec.code = int16_t(code);
+    spec.sequence = uint32_t(first + i);
+    LARGE_INTEGER sent;
+    QueryPerformanceCounter(&sent);
+    if (channel_write_request(spec) && channel_wait_reply(spec.sequence, timeout)) {
+      times.push_back(ms_between(sent, channel_reply_time()));
+      // Every code a batch asks for is answered with the next code up.
+      if (channel_reply_code() != uint16_t(code + 1)) wrong++;
+    } else {
+      lost++;
+    }
+    if (mark > 0 && i + 1 == mark) {
+      json_out out = out_json();
+      json_open(out);
+      json_text(out, "event", "mark");
+      json_uint(out, "done", uint32_t(i + 1));
+      json_close(out);
+      out_line_end();
+      if (!resume.empty()) wait_for_file(resume + ".mark");
+    }
+  }
+  std::sort(times.begin(), times.end());
+  auto percentile = [&](double p) {
+    return times.empty() ? 0.0 : times[std::min(times.size() - 1, size_t(p * double(times.size())))];
+  };
+  json_out out = out_json();
+  json_open(out);
+  json_text(out, "event", "done");
+  json_uint(out, "count", uint32_t(count));
+  json_uint(out, "answered", uint32_t(times.size()));
+  json_uint(out, "lost", lost);
+  json_uint(out, "wrong_code", wrong);
+  json_fixed(out, "p50_ms", percentile(0.50));
+  json_fixed(out, "p99_ms", percentile(0.99));
+  json_close(out);
+  out_line_end();
+  if (!resume.empty()) wait_for_file(resume + ".end");
+  channel_close();
+  return lost == 0 && wrong == 0 ? exit_ok : exit_no_reply;
+}
+
+int cmd_watch(const probe_args& args) {
+  static const channel_watcher watcher = {report_change, report_chain};
+  channel_forward(!args.has("no-forward"));
+  channel_watch(&watcher);  // the notification on joining tells what the clipboard holds
+  if (!channel_open(true)) return exit_failed;
+  char handle[24];
+  json_out out = out_json();
+  json_open(out);
+  json_text(out, "event", "ready");
+  json_text(out, "hwnd", handle_text(channel_window(), handle));
+  json_text(out, "next", handle_text(channel_next_viewer(), handle));
+  json_close(out);
+  out_line_end();
+  run_until_stopped(args, 30);
+  channel_close();
+  return exit_ok;
+}
