@@ -32,5 +32,6 @@ LRESULT CALLBACK agent_window_proc(HWND window, UINT message, WPARAM wparam, LPA
       request_dispatch(reinterpret_cast<uint8_t*>(lparam));
       return 1;
   }
+  if (tray_shell_restarted(window, message)) return 0;
   return DefWindowProcA(window, message, wparam, lparam);
 }

@@ -16,7 +16,19 @@ static void tray_data(NOTIFYICONDATAA& data, HWND window) {
   data.uID = 1;
 }
 
+namespace {
+
+// What the shell broadcasts once it has started again (after a crash, or
+// when a user ended it): the programs in the tray add their icons again,
+// as the new shell knows none of them. 0 until registered.
+UINT taskbar_created = 0;
+const char* tray_tip = "";
+
+}  // namespace
+
 void tray_add(HWND window, const char* tip) {
+  if (!taskbar_created) taskbar_created = RegisterWindowMessageA("TaskbarCreated");
+  tray_tip = tip;
   NOTIFYICONDATAA data;
   tray_data(data, window);
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
@@ -26,6 +38,12 @@ void tray_add(HWND window, const char* tip) {
                                 LR_DEFAULTCOLOR));
   lstrcpynA(data.szTip, tip, sizeof data.szTip);
   Shell_NotifyIconA(NIM_ADD, &data);
+}
+
+bool tray_shell_restarted(HWND window, UINT message) {
+  if (!taskbar_created || message != taskbar_created) return false;
+  tray_add(window, tray_tip);
+  return true;
 }
 
 void tray_remove(HWND window) {

@@ -54,7 +54,7 @@ def test_a_double_click_opens_the_about_box(desktop, edition, product, closes):
         assert [c["text"] for c in about["children"] if c["id"] == 1] == ["OK"]
         desktop.screenshot(f"about-edition{edition}.png")
         assert_reply(desktop.send("--code", 7), 8), "requests are served while the box is open"
-        desktop.probe("message", "--title", ABOUT_TITLE, *CLOSES[close], "--post")
+        desktop.desk("message", "--title", ABOUT_TITLE, *CLOSES[close], "--post")
         assert not desktop.wait_window(500, title=ABOUT_TITLE), f"{close} left the About box open"
 
 
@@ -75,7 +75,7 @@ def test_the_tray_menu_opens_about_and_quits(desktop):
         agent.post(WM_CHAR, ord(key))
         if key == "a":
             assert desktop.wait_window(title=ABOUT_TITLE), "&About did not open the About box"
-            desktop.probe("message", "--title", ABOUT_TITLE, "--child-id", 1, "--msg", BM_CLICK)
+            desktop.desk("message", "--title", ABOUT_TITLE, "--child-id", 1, "--msg", BM_CLICK)
             assert not desktop.wait_window(500, title=ABOUT_TITLE) and agent.process.poll() is None
     assert agent.exit_code() == 0, "&Quit ends the agent"
     before = len(watch.settle())
@@ -83,3 +83,19 @@ def test_the_tray_menu_opens_about_and_quits(desktop):
     time.sleep(1.0)
     assert len(watch.poll()) > before, "the agent left the chain: its next viewer is told"
     watch.stop()
+
+
+def test_the_tray_icon_comes_back_when_the_shell_starts_again(desktop):
+    """Wine's shell never restarts by itself: orvdesk takes the icon out of the tray as a new
+    shell would not know it, then broadcasts what a new shell sends. A modify that changes
+    nothing succeeds only for an icon the tray holds."""
+    Agent(desktop).wait_answering()
+    tray = lambda action: desktop.desk("tray", action, "--class", CLASS_FIRST)[0] == 0  # noqa: E731
+    for _ in range(3):
+        assert tray("delete") and not tray("modify"), "the icon was not taken out"
+        assert desktop.desk("taskbar-created")[0] == 0
+        end = time.time() + 5
+        while not tray("modify") and time.time() < end:
+            time.sleep(0.1)
+        assert tray("modify"), "the icon did not come back"
+        assert_reply(desktop.send("--code", 7), 8)
