@@ -8,7 +8,7 @@
 #   make test-versions  the end-to-end tests under Windows 95, 98, XP and 10 (as Wine reports them)
 #   make fuzz     each fuzz target for FUZZ_SECONDS (default 60)
 #   make bench    benchmarks (not part of make test)
-#   make dist     a zip for Windows users
+#   make dist     a zip for Windows users and its SHA-256
 
 BUILD ?= build
 JOBS ?= 2
@@ -75,8 +75,9 @@ fuzz: fuzz-build
 	done
 
 # The 32-bit programs as files: machine, Windows 4.0 GUI header, imports
-# against tests/binary/*.imports. Runs no Windows code.
-binaries: win32
+# against tests/binary/*.imports, version resource, no build time; and the
+# zip as made. Runs no Windows code.
+binaries: dist
 	cd tests/binary && ORV_BUILD=$(abspath $(BUILD)) $(PYTEST) -q
 
 e2e: windows
@@ -101,8 +102,9 @@ bench: deps windows
 	cmake --build $(BUILD)/bench -j$(JOBS) --target layout_bench
 	ORV_BUILD=$(abspath $(BUILD)) /usr/bin/python3 bench/run_bench.py
 
+# orvik-windows-VERSION.zip and its .sha256, VERSION from common/version.h.
 dist: win32
-	setup/make_dist.sh $(BUILD)/win32 $(BUILD)/dist/orvik-windows.zip
+	/usr/bin/python3 setup/make_dist.py $(BUILD)/win32 $(BUILD)/dist
 
 clean:
 	rm -rf $(BUILD)

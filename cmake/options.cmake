@@ -8,6 +8,9 @@ if(WIN32)
   add_compile_options(-fno-exceptions -fno-rtti)
   add_compile_definitions(WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0400 WINVER=0x0400 _WIN32_IE=0x0400)
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # ld would write the link time into the PE header: two builds of one
+  # commit must give the same bytes.
+  add_link_options(-Wl,--no-insert-timestamp)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     # Nothing unwinds the stack of a 32-bit program without exceptions.
     add_compile_options(-fno-asynchronous-unwind-tables)
