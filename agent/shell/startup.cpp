@@ -1,6 +1,7 @@
 #include "agent/shell/startup.h"
 
 #include "common/agent_classes.h"
+#include "common/retry_within.h"
 
 // Starts are serialised by the lock, from stopping the running agents to
 // having a window of our own: of several agents started at once, each one
@@ -20,7 +21,11 @@ int agent_start(startup_os& os, agent_stop_os& stop, const char* class_name) {
   os.record_instance();
   os.set_normal_priority();
   os.register_window_class(class_name);
-  os_handle window = os.create_agent_window(class_name);
+  os_handle window = nullptr;
+  retry_within(
+      window_retry_ms, window_retry_pause_ms,
+      [&] { return (window = os.create_agent_window(class_name)) != nullptr; },
+      [&] { return stop.tick_ms(); }, [&](uint32_t ms) { stop.sleep_ms(ms); });
   if (!window) {
     unlock();
     return exit_no_window;

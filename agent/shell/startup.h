@@ -29,8 +29,16 @@ class startup_os {
 // wait in a message loop with no window, where nothing can ever stop it.
 constexpr int exit_no_window = 1;
 
+// Making the window can fail for a moment for reasons outside the agent
+// (under Wine, a desktop or display connection that is not ready): the
+// start asks again for this long before it gives up.
+constexpr uint32_t window_retry_ms = 3000;
+constexpr uint32_t window_retry_pause_ms = 100;
+
 // How long a start waits for another start to finish: longer than one start
-// can take when every older agent needs the whole stop wait.
+// can take when every older agent needs the whole stop wait and the window
+// is asked for again until the end.
 constexpr uint32_t startup_lock_wait_ms = 4 * agent_stop_wait_ms;
+static_assert(startup_lock_wait_ms > 3 * agent_stop_wait_ms + window_retry_ms);
 
 int agent_start(startup_os& os, agent_stop_os& stop, const char* class_name);

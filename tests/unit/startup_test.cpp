@@ -16,7 +16,7 @@ struct recording_startup final : startup_os, agent_stop_os {
   std::vector<running_agent> running;
   uint32_t clock = 0;
   bool lock_free = true;
-  os_handle window = reinterpret_cast<os_handle>(0x42);
+  int windows_refused = 0, window_calls = 0;  // calls refused before one is made; never: all
 
   void step(const std::string& s) { steps += (steps.empty() ? "" : ", ") + s; }
   void* find_agent_window(const char* c) override {
@@ -44,33 +44,35 @@ struct recording_startup final : startup_os, agent_stop_os {
   void set_normal_priority() override {}
   void register_window_class(const char*) override {}
   os_handle create_agent_window(const char* c) override {
-    return step(std::string("window ") + c), window;
+    if (window_calls++ < windows_refused || windows_refused == never) return nullptr;
+    return step(std::string("window ") + c), reinterpret_cast<os_handle>(0x42);
   }
   void add_tray_icon(os_handle, const char* tip) override { step(std::string("tray ") + tip); }
   int run_message_loop() override { return step("loop"), 0; }
 };
 
 // Each running agent is told once and waited for until it has ended, or for the bound; one that
-// stays makes the start end.
+// stays makes the start end. A window refused for a moment is asked for again, for a bound.
 TEST(Startup, ReplacesRunningAgentsUnderTheLockOrEndsWhenOneStays) {
   const std::string window = "instance, window Orvik Windows Agent", run = window +
       ", tray Orvik Windows Agent, unlock, loop", told = "lock, post Orvik Windows Agent, ";
-  const struct { std::vector<running_agent> running; bool lock_free, window_made; int exit_code;
+  const struct { std::vector<running_agent> running; bool lock_free; int windows_refused, exit_code;
                  uint32_t waited_ms; std::string steps; } rows[] = {
-      {{}, true, true, 0, 0, "lock, " + run},
-      {{{"Quorvane Windows Agent", 300}, {"Orvik Print Agent", never}, {first, 1500}}, true, true,
-       0, agent_stop_wait_ms + 1500 + 300,  // slow to end: longer than any fixed half second
+      {{}, true, 0, 0, 0, "lock, " + run},
+      {{{"Quorvane Windows Agent", 300}, {"Orvik Print Agent", never}, {first, 1500}}, true, 0, 0,
+       agent_stop_wait_ms + 1500 + 300,  // slow to end: longer than any fixed half second
        "lock, post Orvik Print Agent, post Orvik Windows Agent, post Quorvane Windows Agent, " +
            run},
-      {{{first, 200}, {first, 300}}, true, true, 0, 500, told + "post Orvik Windows Agent, " + run},
-      {{{first, never}}, true, true, 0, agent_stop_wait_ms, told + "unlock"},
-      {{}, false, true, 0, 0, "lock refused, " + window + ", tray Orvik Windows Agent, loop"},
-      {{}, true, false, exit_no_window, 0, "lock, " + window + ", unlock"}};
+      {{{first, 200}, {first, 300}}, true, 0, 0, 500, told + "post Orvik Windows Agent, " + run},
+      {{{first, never}}, true, 0, 0, agent_stop_wait_ms, told + "unlock"},
+      {{}, false, 0, 0, 0, "lock refused, " + window + ", tray Orvik Windows Agent, loop"},
+      {{}, true, 2, 0, 2 * window_retry_pause_ms, "lock, " + run},
+      {{}, true, never, exit_no_window, window_retry_ms, "lock, instance, unlock"}};
   for (const auto& r : rows) {
     recording_startup os;
     os.running = r.running;
     os.lock_free = r.lock_free;
-    if (!r.window_made) os.window = nullptr;
+    os.windows_refused = r.windows_refused;
     EXPECT_EQ(agent_start(os, os, first), r.exit_code) << r.steps;
     EXPECT_EQ(os.steps, r.steps);
     EXPECT_GE(os.clock, r.waited_ms) << r.steps;
