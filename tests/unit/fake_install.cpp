@@ -68,3 +68,74 @@ void file_close(file_handle file) {
   delete &as_open(file);
 }
 void file_delete(const char* path) { fake_files.files.erase(path); }
+uint32_t read_module_path(char* out, uint32_t size) {
+  return answer(fake_settings.module_path, out, size);
+}
+bool windows_is_nt() { return fake_settings.nt; }
+
+static std::string cased(const char* text, int (*to)(int)) {
+  std::string out(text ? text : "");
+  for (char& c : out) c = char(to(c));
+  return out;
+}
+static std::string key_of(registry_root root, const char* key) {
+  return cased((std::string(root == classes_root ? "HKCR\\" : "HKLM\\") + key).c_str(), tolower);
+}
+static bool has_subkey(const fake_registry& registry, const std::string& key) {
+  auto next = registry.keys.upper_bound(key);
+  return next != registry.keys.end() && next->first.rfind(key + "\\", 0) == 0;
+}
+value_kind fake_registry::read_value(registry_root root, const char* key, const char* name,
+                                     char* out, size_t capacity) {
+  auto k = keys.find(key_of(root, key));
+  out[0] = '\0';
+  if (k == keys.end() || !k->second.count(cased(name, tolower))) return value_missing;
+  auto [kind, text] = k->second[cased(name, tolower)];
+  if (kind == value_unusable || text.size() >= capacity) return value_unusable;
+  memcpy(out, text.c_str(), text.size() + 1);
+  return kind;
+}
+bool fake_registry::write_value(registry_root root, const char* key, const char* name,
+                                const char* text, value_kind kind) {
+  std::string k = key_of(root, key);
+  if (refuse_machine && root == local_machine) return false;
+  for (size_t cut = 0; (cut = k.find('\\', cut + 1)) != std::string::npos;) keys[k.substr(0, cut)];
+  keys[k][cased(name, tolower)] = {kind, text};
+  return true;
+}
+bool fake_registry::delete_value(registry_root root, const char* key, const char* name) {
+  auto k = keys.find(key_of(root, key));
+  return !(refuse_machine && root == local_machine) && k != keys.end() &&
+         k->second.erase(cased(name, tolower));
+}
+key_content fake_registry::key_state(registry_root root, const char* key) {
+  auto k = keys.find(key_of(root, key));
+  if (k == keys.end()) return key_missing;
+  return k->second.empty() && !has_subkey(*this, k->first) ? key_empty : key_holds_something;
+}
+bool fake_registry::delete_key(registry_root root, const char* key) {
+  return !(refuse_machine && root == local_machine) && !has_subkey(*this, key_of(root, key)) &&
+         keys.erase(key_of(root, key));
+}
+
+uint32_t recording_removal::delete_file(const char* path) {
+  add("delete " + std::string(path));
+  return errors.count(path) ? errors[path] : files.erase(path) ? 0 : 2;
+}
+uint32_t recording_removal::remove_directory(const char* path) {
+  add("rmdir " + std::string(path));
+  for (auto& file : files)
+    if (file.rfind(path + std::string("\\"), 0) == 0) return 145;  // not empty
+  return 0;
+}
+bool recording_removal::short_path(const char* path, char* out, uint32_t capacity) {
+  return answer(cased(path, toupper), out, capacity) < capacity;
+}
+uint32_t recording_removal::read_profile_section(const char*, const char*, char* out, uint32_t) {
+  memcpy(out, wininit.c_str(), wininit.size() + 1);  // and the NUL after
+  return uint32_t(wininit.size());
+}
+bool recording_removal::write_profile_section(const char*, const char*, const char* lines) {
+  for (wininit.clear(); *lines; lines += strlen(lines) + 1) wininit += lines + std::string(1, '\0');
+  return true;
+}

@@ -1,5 +1,6 @@
 // Fakes of the installer's platform: Windows settings answered as Win32 does, files in memory
-// behind copy_file with single reads and writes failing on demand, and actions recorded in order.
+// behind copy_file with single reads and writes failing on demand, the registry as a map, and
+// the install's and the removal's actions recorded in order.
 #pragma once
 #include <map>
 #include <optional>
@@ -8,11 +9,15 @@
 #include <vector>
 
 #include "setup/install_actions.h"
+#include "setup/registry_store.h"
+#include "setup/remove_actions.h"
 
 struct fake_install_settings_state {
   std::string windows_directory, system_directory;
   std::optional<std::string> path;  // none: no PATH variable
   int path_reads = 0;
+  std::string module_path = "A:\\OrvSetup.exe";
+  bool nt = true;
 };
 inline fake_install_settings_state fake_settings;
 
@@ -37,11 +42,49 @@ struct recording_actions final : install_actions {  // copies from failing_sourc
   }
   void stop_agent(const char* class_name) override { add("stop " + std::string(class_name)); }
   void start_agent(const char* command_line) override { add("start " + std::string(command_line)); }
-  void create_shortcut(const char* target, const char* link, const char* description,
+  bool create_shortcut(const char* target, const char* link, const char* description,
                        const char* icon) override {
     add("shortcut " + std::string(link) + " -> " + target + " \"" + description + "\" icon " +
         (icon ? icon + std::string(",1") : "none"));
+    return true;
   }
-  void set_htm_edit_command(const char* command) override { add("edit " + std::string(command)); }
   void show_install_error(const char* text) override { add("error " + std::string(text)); }
+};
+
+// Keys by path ("hkcr\\..." in lower case) to values by name (lower case, "" the default); with
+// refuse_machine nothing under HKEY_LOCAL_MACHINE changes. A key with subkeys stays, as on NT.
+struct fake_registry final : registry_store {
+  std::map<std::string, std::map<std::string, std::pair<value_kind, std::string>>> keys;
+  bool refuse_machine = false;
+  value_kind read_value(registry_root root, const char* key, const char* name, char* out,
+                        size_t capacity) override;
+  bool write_value(registry_root root, const char* key, const char* name, const char* text,
+                   value_kind kind) override;
+  bool delete_value(registry_root root, const char* key, const char* name) override;
+  key_content key_state(registry_root root, const char* key) override;
+  bool delete_key(registry_root root, const char* key) override;
+};
+
+// Files are a set of paths, deleted unless errors holds the Windows error for one; a short path
+// is the path in upper case; WININIT's section is kept as the profile calls pass it.
+struct recording_removal final : remove_actions {
+  std::vector<std::string> log;
+  bool yes = true, boot_fails = false;
+  std::set<std::string> files;
+  std::map<std::string, uint32_t> errors;
+  std::string wininit;
+  void add(const std::string& line) { log.push_back(line); }
+  bool confirm(const char*) override { return add("ask"), yes; }
+  void show_result(const char* text, bool warning) override {
+    add((warning ? "warn " : "tell ") + std::string(text));
+  }
+  void stop_agent(const char* class_name) override { add("stop " + std::string(class_name)); }
+  uint32_t delete_file(const char* path) override;
+  uint32_t remove_directory(const char* path) override;
+  bool delete_at_boot(const char* path) override {
+    return add("at boot " + std::string(path)), !boot_fails;
+  }
+  bool short_path(const char* path, char* out, uint32_t capacity) override;
+  uint32_t read_profile_section(const char*, const char*, char* out, uint32_t capacity) override;
+  bool write_profile_section(const char*, const char*, const char* lines) override;
 };
