@@ -36,9 +36,12 @@ def prepare(desktop):
     drive = desktop.prefix / "drive_c"
     for path in ("Program Files/Orvik", "setupsrc", "windows/orvtools", "windows/COMMAND"):
         shutil.rmtree(drive / path, ignore_errors=True)
-    for path in ("windows/Orvik.exe", "windows/Orvik.doc", "windows/wininit.ini", STARTUP, SEND_TO):
+    for path in ("windows/Orvik.exe", "windows/Orvik.doc", STARTUP, SEND_TO):
         (drive / path).unlink(missing_ok=True)
         (drive / path).parent.mkdir(parents=True, exist_ok=True)
+    for path in (drive / "windows").iterdir():  # a program may have made WININIT.INI in any case
+        if path.name.lower() == "wininit.ini":
+            path.unlink()
     (drive / "setup.reg").write_text(
         "REGEDIT4\r\n\r\n[-HKEY_CLASSES_ROOT\\htmlfile\\shell\\Edit]\r\n\r\n"
         "[-" + ENTRY_KEY + "]\r\n\r\n"
@@ -59,11 +62,11 @@ def prepare(desktop):
 class Setup:
     """One OrvSetup run, started in the source folder, driven through its dialog."""
 
-    def __init__(self, desktop, source, path=None):
+    def __init__(self, desktop, source, path=None, args=()):
         self.desktop = desktop
         # Wine gives programs the registry's PATH; a parent shell gives this one its own.
         command = ["cmd", "/c", f"set PATH={path}&& OrvSetup.exe"] if path else \
-            [source / "OrvSetup.exe"]
+            [source / "OrvSetup.exe", *args]
         self.process = desktop.start_program(*command, cwd=source)
         self.dialog = desktop.wait_window(15000, title=DIALOG_TITLE)
         if not self.dialog:
