@@ -72,8 +72,7 @@ CASES = [
 @pytest.mark.parametrize("case,answers,messages,remains,restarted", CASES,
                          ids=[c[0] for c in CASES])
 def test_a_removal(desktop, win, case, answers, messages, remains, restarted):
-    """From the list of programs ("Yes"), the setup folder (when never installed, and with another
-    command line, which opens the install dialog), or else the installer's copy."""
+    """Run from the list ("Yes"), the setup folder (no install) or the installer's copy."""
     if desktop.windows in ("win95", "win98"):  # no delayed delete of the folder there
         messages = [m.replace(WAITS, LATER + "; its folder stays") for m in messages]
     before(desktop, win, case)

@@ -33,15 +33,15 @@ inline fake_install_files_state fake_files;
 
 // The install's and the removal's actions, and the registry. Copies from failing_sources fail;
 // the removal's files are a set of paths, deleted unless errors holds a Windows error for one; no
-// short paths, no WININIT.INI: it runs as on Windows NT. Registry keys are paths ("hkcr\\..." in
-// lower case) to values by name (lower case, "" the default); .htm files are of class htmlfile.
-// With refuse_machine nothing under HKEY_LOCAL_MACHINE changes; a key with subkeys stays.
+// short paths, no WININIT.INI: it runs as on Windows NT. Registry keys are paths ("HKCR\\...",
+// names compared with case) to values by name ("" the default); .htm files are of class
+// htmlfile. With refuse_machine nothing under HKEY_LOCAL_MACHINE changes; a key with subkeys stays.
 struct recording_actions final : install_actions, remove_actions, registry_store {
   std::vector<std::string> log;
   std::set<std::string> failing_sources, files;
   std::map<std::string, uint32_t> errors;
   std::map<std::string, std::map<std::string, std::pair<value_kind, std::string>>> keys = {
-      {"hkcr\\.htm", {{"", {value_text, "htmlfile"}}}}};
+      {"HKCR\\.htm", {{"", {value_text, "htmlfile"}}}}};
   bool yes = true, refuse_machine = false;
   void add(const std::string& line) { log.push_back(line); }
   void create_directory(const char* path) override { add("mkdir " + std::string(path)); }
@@ -77,13 +77,10 @@ struct recording_actions final : install_actions, remove_actions, registry_store
   uint32_t read_profile_section(const char*, const char*, char*, uint32_t) override { return 0; }
   bool write_profile_section(const char*, const char*, const char*) override { return false; }
 
-  static std::string low(std::string text) {
-    for (char& c : text) c = char(tolower(c));
-    return text;
-  }
   static std::string path(registry_root root, const char* key) {
-    return low(std::string(root == classes_root ? "HKCR\\" : "HKLM\\") + key);
+    return (root == classes_root ? "HKCR\\" : "HKLM\\") + std::string(key);
   }
+  static std::string named(const char* name) { return name ? name : ""; }
   bool has_subkey(const std::string& key) const {
     auto next = keys.upper_bound(key);
     return next != keys.end() && next->first.rfind(key + "\\", 0) == 0;
@@ -93,8 +90,8 @@ struct recording_actions final : install_actions, remove_actions, registry_store
                         size_t capacity) override {
     auto k = keys.find(path(root, key));
     out[0] = '\0';
-    if (k == keys.end() || !k->second.count(low(name ? name : ""))) return value_missing;
-    auto [kind, text] = k->second[low(name ? name : "")];
+    if (k == keys.end() || !k->second.count(named(name))) return value_missing;
+    auto [kind, text] = k->second[named(name)];
     if (kind == value_unusable || text.size() >= capacity) return value_unusable;
     return memcpy(out, text.c_str(), text.size() + 1), kind;
   }
@@ -104,11 +101,11 @@ struct recording_actions final : install_actions, remove_actions, registry_store
     if (refused(root)) return false;
     for (size_t cut = 0; (cut = k.find('\\', cut + 1)) != std::string::npos;)
       keys[k.substr(0, cut)];  // the keys above, as RegCreateKeyEx makes them
-    return keys[k][low(name ? name : "")] = {kind, text}, true;
+    return keys[k][named(name)] = {kind, text}, true;
   }
   bool delete_value(registry_root root, const char* key, const char* name) override {
     std::string k = path(root, key);
-    return !refused(root) && keys.count(k) && keys[k].erase(low(name ? name : ""));
+    return !refused(root) && keys.count(k) && keys[k].erase(named(name));
   }
   key_content key_state(registry_root root, const char* key) override {
     if (!keys.count(path(root, key))) return key_missing;
