@@ -51,7 +51,7 @@ def main():
                 break
             time.sleep(0.2)
         print("OrvAgent is running:", desktop.probe("presence")[2].strip())
-        demo_install.show(desktop)
+        editor_dir = demo_install.show(desktop)
         print("\nFrom here on the installed agent answers.")
         show("Presence check", desktop.send("--code", 7, "--sequence", 0x1001))
         show("Presence check with block_size 64 (the reply must differ: 96 bytes)",
@@ -66,8 +66,10 @@ def main():
               f"p50 {s['p50_ms']:.2f} ms, p99 {s['p99_ms']:.2f} ms")
         demo_print.show(desktop, print_server, show)
         demo_desktop.show(desktop, show)
+        demo_install.remove(desktop, editor_dir)
     finally:
-        # The agent running now is the installed one, or the one started here.
+        # The agent running now, if the removal did not stop it, is the installed one or the
+        # one started here.
         if agent and desktop.desk("window-info", "--class", CLASS_FIRST)[0] == 0:
             desktop.desk("message", "--class", CLASS_FIRST, "--msg", WM_DESTROY, "--post")
             print("\nOrvAgent was told to quit.")

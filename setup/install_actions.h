@@ -8,10 +8,9 @@ class install_actions {
   virtual bool copy_file(const char* source, const char* destination) = 0;
   virtual void stop_agent(const char* class_name) = 0;
   virtual void start_agent(const char* command_line) = 0;
-  // icon may be null: no icon location is set.
-  virtual void create_shortcut(const char* target, const char* link, const char* description,
+  // icon may be null: no icon location is set. True when the link was saved.
+  virtual bool create_shortcut(const char* target, const char* link, const char* description,
                                const char* icon) = 0;
-  virtual void set_htm_edit_command(const char* command) = 0;
   virtual void show_install_error(const char* text) = 0;
 
  protected:

@@ -23,12 +23,10 @@ class system_actions final : public install_actions {
 
   void start_agent(const char* command_line) override { WinExec(command_line, SW_SHOW); }
 
-  void create_shortcut(const char* target, const char* link, const char* description,
+  bool create_shortcut(const char* target, const char* link, const char* description,
                        const char* icon) override {
-    ::create_shortcut(target, link, description, icon);
+    return SUCCEEDED(::create_shortcut(target, link, description, icon));
   }
-
-  void set_htm_edit_command(const char* command) override { ::set_htm_edit_command(command); }
 
   void show_install_error(const char* text) override {
     MessageBoxA(nullptr, text, "Install", MB_ICONERROR | MB_OK);

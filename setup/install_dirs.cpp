@@ -10,6 +10,7 @@ char windows_dir[dir_capacity];
 char system_dir[dir_capacity];
 char editor_dir[dir_capacity];
 char agent_dir[dir_capacity];
+char module_path[dir_capacity];
 
 namespace {
 
@@ -67,9 +68,19 @@ void consider_path_entry(const char* entry) {
   }
 }
 
-const char* find_editor_dir() {
-  windows_dir[0] = system_dir[0] = editor_dir[0] = path_copy[0] = '\0';
+const char* find_windows_dir() {
   read_directory(read_windows_directory, windows_dir);
+  return windows_dir;
+}
+
+const char* find_module_path() {
+  read_directory(read_module_path, module_path);
+  return module_path;
+}
+
+const char* find_editor_dir() {
+  system_dir[0] = editor_dir[0] = path_copy[0] = '\0';
+  find_windows_dir();
   read_directory(read_system_directory, system_dir);
 
   char* piece = read_path();

@@ -4,7 +4,8 @@
 // Windows directory) and the agent directory ("X:\Program Files\Orvik" on
 // the Windows directory's drive). Nothing is cached: each find_editor_dir
 // reads the settings again; find_agent_dir derives from the windows_dir
-// that the last find_editor_dir left.
+// that the last find_editor_dir left. The removal reads the Windows
+// directory and this program's path alone.
 #pragma once
 #include <cstddef>
 
@@ -15,6 +16,7 @@ extern char windows_dir[dir_capacity];
 extern char system_dir[dir_capacity];
 extern char editor_dir[dir_capacity];
 extern char agent_dir[dir_capacity];
+extern char module_path[dir_capacity];
 
 // Returns editor_dir; empty only when the Windows directory cannot be read.
 const char* find_editor_dir();
@@ -24,3 +26,7 @@ void consider_path_entry(const char* entry);
 
 // Returns agent_dir; empty when windows_dir has no drive letter.
 const char* find_agent_dir();
+
+// Each reads its buffer afresh; a path that does not fit is read as empty.
+const char* find_windows_dir();
+const char* find_module_path();  // this program's file

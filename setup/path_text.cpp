@@ -15,6 +15,17 @@ bool same_text_ignoring_case(const char* a, const char* b, size_t count) {
   return true;
 }
 
+bool equal_ignoring_case(const char* a, const char* b) {
+  size_t length = strlen(a);
+  return length == strlen(b) && same_text_ignoring_case(a, b, length);
+}
+
+bool ends_with_ignoring_case(const char* text, const char* tail) {
+  size_t length = strlen(text), tail_length = strlen(tail);
+  return length >= tail_length &&
+         same_text_ignoring_case(text + length - tail_length, tail, tail_length);
+}
+
 bool copy_text(char* out, size_t capacity, const char* text) {
   if (capacity == 0) return false;
   out[0] = '\0';
@@ -27,6 +38,17 @@ bool append_text(char* out, size_t capacity, const char* text) {
   if (used >= capacity || length >= capacity - used) return false;
   memcpy(out + used, text, length + 1);
   return true;
+}
+
+bool append_number(char* out, size_t capacity, uint32_t value) {
+  char digits[11];  // 4294967295 and the terminator
+  size_t at = sizeof digits - 1;
+  digits[at] = '\0';
+  do {
+    digits[--at] = static_cast<char>('0' + value % 10);  // 32-bit division: no runtime call
+    value /= 10;
+  } while (value != 0);
+  return append_text(out, capacity, digits + at);
 }
 
 bool directory_file(char* out, size_t capacity, const char* directory, const char* tail) {

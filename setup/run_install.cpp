@@ -1,8 +1,10 @@
 #include "setup/run_install.h"
 
 #include "common/agent_classes.h"
+#include "setup/htm_edit_command.h"
 #include "setup/install_dirs.h"
 #include "setup/path_text.h"
+#include "setup/register_removal.h"
 
 char agent_path[256];
 
@@ -14,11 +16,20 @@ constexpr char manual_message[] = "Can't copy ORVIK.DOC";
 constexpr char agent_message[] = "Can't copy ORVAGENT.EXE. Make sure it isn't installed in the tray.";
 
 // A destination that does not fit is a failed copy: nothing is written to
-// a cut path.
+// a cut path. What is copied is recorded for the removal.
 bool copy_into(install_actions& actions, const char* source, const char* directory,
                const char* tail, char (&destination)[path_capacity]) {
-  return directory_file(destination, path_capacity, directory, tail) &&
-         actions.copy_file(source, destination);
+  if (!directory_file(destination, path_capacity, directory, tail) ||
+      !actions.copy_file(source, destination))
+    return false;
+  add_record_file(made_by_install, destination);  // a run makes fewer files than it holds
+  return true;
+}
+
+void make_shortcut(install_actions& actions, const char* target, const char* link,
+                   const char* description, const char* icon) {
+  if (actions.create_shortcut(target, link, description, icon))
+    add_record_file(made_by_install, link);
 }
 
 void install_agent(const option_flags& options, install_actions& actions) {
@@ -48,10 +59,11 @@ void install_agent(const option_flags& options, install_actions& actions) {
   if (options[opt_agent_startup] &&
       directory_file(link, sizeof link, windows_dir,
                      "\\Start Menu\\Programs\\StartUp\\OrvWinAgent.lnk"))
-    actions.create_shortcut(agent_path, link, "WinAgent", nullptr);
+    make_shortcut(actions, agent_path, link, "WinAgent", nullptr);
 }
 
-void install_editor(const option_flags& options, install_actions& actions) {
+void install_editor(const option_flags& options, install_actions& actions,
+                    registry_store& registry) {
   char destination[path_capacity];
   if (!options[opt_agent] &&
       !copy_into(actions, "ORVIK.DOC", find_editor_dir(), "\\Orvik.doc", destination))
@@ -63,17 +75,19 @@ void install_editor(const option_flags& options, install_actions& actions) {
   char text[path_capacity];
   if (options[opt_send_to] &&
       directory_file(text, sizeof text, windows_dir, "\\SendTo\\Orvik.lnk"))
-    actions.create_shortcut(editor_path, text, "Orvik", agent_path[0] ? agent_path : nullptr);
+    make_shortcut(actions, editor_path, text, "Orvik", agent_path[0] ? agent_path : nullptr);
 
   if (options[opt_htm_edit] && copy_text(text, sizeof text, "\"") &&
       append_text(text, sizeof text, editor_path) && append_text(text, sizeof text, "\" \"%1\""))
-    actions.set_htm_edit_command(text);
+    set_htm_edit_command(registry, text, made_by_install.edit);
 }
 
 }  // namespace
 
-void run_install(const option_flags& options, install_actions& actions) {
+void run_install(const option_flags& options, install_actions& actions, registry_store& registry) {
   agent_path[0] = '\0';
+  clear_record(made_by_install);
   if (options[opt_agent]) install_agent(options, actions);
-  if (options[opt_editor]) install_editor(options, actions);
+  if (options[opt_editor]) install_editor(options, actions, registry);
+  register_removal(actions, registry);
 }

@@ -1,9 +1,14 @@
-// OrvSetup's entry: one modal dialog, then exit code 0 whatever happened.
+// OrvSetup's entry: "/uninstall" removes Orvik, any other command line
+// shows the install dialog; exit code 0 whatever happened.
 #include <windows.h>
 
+#include "setup/run_removal.h"
 #include "setup/setup_program.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  show_install_dialog(instance);
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
+  if (is_remove_command(command_line))
+    run_removal(system_remove_actions(), system_registry());
+  else
+    show_install_dialog(instance);
   return 0;
 }

@@ -1,6 +1,6 @@
 // The Windows side of the installer, declared without Windows types: the
-// dialog, the actions that carry out an install, and the two actions that
-// need more than one call (a shell link, the registry).
+// dialog, the actions that carry out an install, and the action that needs
+// more than one call (a shell link).
 #pragma once
 
 #include "setup/install_actions.h"
@@ -13,5 +13,3 @@ install_actions& system_install_actions();
 // Returns the HRESULT of the last COM step made; icon may be null.
 long create_shortcut(const char* target, const char* link, const char* description,
                      const char* icon);
-
-void set_htm_edit_command(const char* command);

@@ -1,11 +1,15 @@
-// The Windows settings that directory discovery reads. Each call behaves as
-// the Win32 call that it stands for: it returns the length copied without
-// the terminator, or, when the buffer is too small, the size needed with the
-// terminator (the buffer's contents are then undefined); 0 when there is
-// nothing to read. windows_settings_win32.cpp implements them.
+// The Windows settings that directory discovery and the removal read. Each
+// call behaves as the Win32 call that it stands for: it returns the length
+// copied without the terminator, or, when the buffer is too small, the size
+// needed with the terminator (read_module_path: the buffer's size; the
+// buffer's contents are then undefined); 0 when there is nothing to read.
+// windows_settings_win32.cpp implements them.
 #pragma once
 #include <cstdint>
 
 uint32_t read_windows_directory(char* buffer, uint32_t size);
 uint32_t read_system_directory(char* buffer, uint32_t size);
 uint32_t read_environment_variable(const char* name, char* buffer, uint32_t size);
+uint32_t read_module_path(char* buffer, uint32_t size);  // this program's file
+
+bool windows_is_nt();  // false on Windows 95 and 98

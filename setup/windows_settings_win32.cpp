@@ -14,3 +14,9 @@ uint32_t read_system_directory(char* buffer, uint32_t size) {
 uint32_t read_environment_variable(const char* name, char* buffer, uint32_t size) {
   return GetEnvironmentVariableA(name, buffer, size);
 }
+
+uint32_t read_module_path(char* buffer, uint32_t size) {
+  return GetModuleFileNameA(nullptr, buffer, size);  // size itself when cut
+}
+
+bool windows_is_nt() { return (GetVersion() & 0x80000000u) == 0; }

@@ -22,11 +22,12 @@ def expected(editor_dir, installs=True, agent_copied=True):
     editor_path, linked = editor_dir + r"\Orvik.exe", installs and agent_copied
     icon = (AGENT.lower(), 1) if linked else None
     return {"files": ["agent" if linked else None, *(["manual", "editor"] if installs else
-                                                     [None, None]), None],
+                                                     [None, None]), None,
+                      "setup" if installs else None],
             "startup": (AGENT.lower(), "WinAgent", None) if linked else None,
             "send_to": (editor_path.lower(), "Orvik", icon) if installs else None,
             "edit": f'"{editor_path}" "%1"' if installs else None,
-            "running": [AGENT] if linked else []}
+            "running": [AGENT] if linked else [], "listed": ["Orvik|||Orvik"] if installs else []}
 
 
 NOTHING, COMMAND = {"installs": False}, r"c:\windows\COMMAND"

@@ -68,3 +68,7 @@ void file_close(file_handle file) {
   delete &as_open(file);
 }
 void file_delete(const char* path) { fake_files.files.erase(path); }
+uint32_t read_module_path(char* out, uint32_t size) {
+  return answer(fake_settings.module_path, out, size);
+}
+bool windows_is_nt() { return true; }

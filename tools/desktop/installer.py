@@ -1,6 +1,7 @@
 """OrvSetup on the private desktop: a source folder to install from, the
-install dialog driven as a user drives it, and what an install left on the
-machine (files, shortcuts, the .htm Edit command, the running agents)."""
+install dialog driven as a user drives it, the removal started from Wine's
+list of programs or by hand, and what an install left on the machine (files,
+shortcuts, the .htm Edit command, the running agents, the removal entry)."""
 import shutil
 import time
 
@@ -8,15 +9,17 @@ import pylnk
 
 from .wine import ended
 
-DIALOG_TITLE, MESSAGE_TITLE = "Install Orvik", "Install"
+DIALOG_TITLE, MESSAGE_TITLE, REMOVE_TITLE = "Install Orvik", "Install", "Remove Orvik"
 EDITOR_BOX, AGENT_BOX, STARTUP_BOX, SEND_TO_BOX, EDIT_BOX = 1001, 1003, 1004, 1005, 1006
 BOXES = (EDITOR_BOX, AGENT_BOX, STARTUP_BOX, SEND_TO_BOX, EDIT_BOX)
 BM_CLICK, WM_COMMAND, WM_KEYDOWN, WM_SYSCOMMAND = 0xF5, 0x111, 0x100, 0x112
 IDOK, IDCANCEL, VK_ESCAPE, SC_CLOSE = 1, 2, 0x1B, 0xF060
+BUTTONS = {"OK": IDOK, "Yes": 6, "No": 7}
 SS_TYPEMASK, SS_ICON, HAS_ICON_LOCATION = 0x1F, 0x3, 0x40
 AGENT_DIR = r"C:\Program Files\Orvik"
-AGENT = AGENT_DIR + r"\OrvAgent.exe"
+AGENT, SETUP_COPY = AGENT_DIR + r"\OrvAgent.exe", AGENT_DIR + r"\OrvSetup.exe"
 EDIT_KEY = r"HKCR\htmlfile\shell\Edit\Command"
+ENTRY_KEY = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvik"
 STARTUP, SEND_TO = "windows/Start Menu/Programs/StartUp/OrvWinAgent.lnk", "windows/SendTo/Orvik.lnk"
 # The console editor and its manual are not ours: stand-ins whose bytes tell them apart.
 STAND_INS = {"editor": b"MZ stand-in console editor\r\n" * 1500,  # over two copy chunks
@@ -29,17 +32,23 @@ ENDINGS = {"OK": ("--child-id", IDOK, "--msg", BM_CLICK),
 
 
 def prepare(desktop):
-    """No earlier install, .htm files of class htmlfile, the shell folders, and
-    C:\\setupsrc with the editor, its manual, the real agent and the installer
-    itself; returns that folder."""
+    """No earlier install, nor its removal entry or deletions left for a restart; .htm files
+    of class htmlfile, the shell folders, and C:\\setupsrc with the editor, its manual, the
+    real agent and the installer itself; returns that folder."""
     drive = desktop.prefix / "drive_c"
     for path in ("Program Files/Orvik", "setupsrc", "windows/orvtools", "windows/COMMAND"):
         shutil.rmtree(drive / path, ignore_errors=True)
     for path in ("windows/Orvik.exe", "windows/Orvik.doc", STARTUP, SEND_TO):
         (drive / path).unlink(missing_ok=True)
         (drive / path).parent.mkdir(parents=True, exist_ok=True)
-    (drive / "setup.reg").write_text("REGEDIT4\r\n\r\n[-HKEY_CLASSES_ROOT\\htmlfile\\shell\\Edit]"
-                                     "\r\n\r\n[HKEY_CLASSES_ROOT\\.htm]\r\n@=\"htmlfile\"\r\n")
+    for path in (drive / "windows").iterdir():  # a program may have made WININIT.INI in any case
+        if path.name.lower() == "wininit.ini":
+            path.unlink()
+    (drive / "setup.reg").write_text(
+        "REGEDIT4\r\n\r\n[-HKEY_CLASSES_ROOT\\htmlfile\\shell\\Edit]\r\n\r\n"
+        "[-" + ENTRY_KEY + "]\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Session Manager]\r\n"
+        "\"PendingFileRenameOperations\"=-\r\n\r\n[HKEY_CLASSES_ROOT\\.htm]\r\n@=\"htmlfile\"\r\n")
     if desktop.tool("reg", "import", r"C:\setup.reg")[0] != 0:
         raise RuntimeError("the .htm file class could not be set")
     for path in ("setupsrc", "windows/orvtools", "windows/COMMAND"):
@@ -55,11 +64,11 @@ def prepare(desktop):
 class Setup:
     """One OrvSetup run, started in the source folder, driven through its dialog."""
 
-    def __init__(self, desktop, source, path=None):
+    def __init__(self, desktop, source, path=None, args=()):
         self.desktop = desktop
         # Wine gives programs the registry's PATH; a parent shell gives this one its own.
         command = ["cmd", "/c", f"set PATH={path}&& OrvSetup.exe"] if path else \
-            [source / "OrvSetup.exe"]
+            [source / "OrvSetup.exe", *args]
         self.process = desktop.start_program(*command, cwd=source)
         self.dialog = desktop.wait_window(15000, title=DIALOG_TITLE)
         if not self.dialog:
@@ -79,21 +88,38 @@ class Setup:
     def finish(self, how="OK", timeout=30):
         """Ends the dialog and answers the install's message boxes; returns their texts."""
         self.desktop.desk("message", "--title", DIALOG_TITLE, *ENDINGS[how], "--post")
-        messages, end = [], time.time() + timeout
-        while self.process.poll() is None:
-            assert time.time() < end, "the installer did not end"
-            box = self.desktop.wait_window(400, title=MESSAGE_TITLE, class_="#32770")
-            if box:
-                messages += [c["text"] for c in box["children"] if c["class"].lower() == "static"
-                             and c["style"] & SS_TYPEMASK != SS_ICON and c["text"]]
-                assert box["owner"] == "0" and [c["text"] for c in box["children"]
-                                                if c["id"] == IDOK] == ["OK"]
-                self.desktop.desk("message", "--hwnd", box["hwnd"], "--child-id", IDOK,
-                                   "--msg", BM_CLICK, "--post")
-                while self.desktop.wait_window(0, hwnd=box["hwnd"]) and time.time() < end:
-                    time.sleep(0.1)
-        assert self.process.wait(timeout=15) == 0
-        return messages
+        return answer_boxes(self.desktop, self.process, MESSAGE_TITLE, timeout=timeout)
+
+
+def answer_boxes(desktop, process, title, answers=(), timeout=30):
+    """Answers the message boxes titled title until the process ends: with the
+    buttons of answers in turn ("Yes", "No"), then with OK; returns their texts."""
+    messages, answers, end = [], list(answers), time.time() + timeout
+    while process.poll() is None:
+        assert time.time() < end, "the program did not end"
+        box = desktop.wait_window(400, title=title, class_="#32770")
+        if box:
+            messages += [c["text"] for c in box["children"] if c["class"].lower() == "static"
+                         and c["style"] & SS_TYPEMASK != SS_ICON and c["text"]]
+            label = answers.pop(0) if answers else "OK"
+            buttons = [c["text"].replace("&", "") for c in box["children"]
+                       if c["id"] == BUTTONS[label]]
+            assert box["owner"] == "0" and buttons == [label]
+            desktop.desk("message", "--hwnd", box["hwnd"], "--child-id", BUTTONS[label],
+                         "--msg", BM_CLICK, "--post")
+            while desktop.wait_window(0, hwnd=box["hwnd"]) and time.time() < end:
+                time.sleep(0.1)
+    assert process.wait(timeout=15) == 0
+    return messages
+
+
+def remove(desktop, *answers, program=None, args=("/uninstall",)):
+    """Removes Orvik as Windows' list of programs does (Wine's `uninstaller --remove
+    Orvik` runs the entry's UninstallString and waits for it), or with program and
+    args, answering its boxes with answers; returns their texts."""
+    process = desktop.start_program(program, *args) if program else \
+        desktop.start_program("uninstaller", "--remove", "Orvik")
+    return answer_boxes(desktop, process, REMOVE_TITLE, answers)
 
 
 def link(path):
@@ -110,21 +136,27 @@ def link(path):
 
 
 def file_paths(editor_dir):
-    """The agent and its manual, the editor, and a manual beside the editor (none belongs there)."""
-    return AGENT, AGENT_DIR + r"\Orvik.doc", editor_dir + r"\Orvik.exe", editor_dir + r"\Orvik.doc"
+    """The agent and its manual, the editor, a manual beside the editor (none belongs there)
+    and the installer's copy."""
+    return (AGENT, AGENT_DIR + r"\Orvik.doc", editor_dir + r"\Orvik.exe",
+            editor_dir + r"\Orvik.doc", SETUP_COPY)
 
 
 def installed(desktop, editor_dir):
     """What an install can change: the files of file_paths, each named by its bytes ("agent",
-    "editor", "manual", "other", or None when missing), the two shortcuts, the Edit command,
-    and the agents running from where they were put."""
+    "editor", "manual", "setup", "other", or None when missing), the two shortcuts, the Edit
+    command, the agents running from where they were put, and the entries of Wine's list of
+    programs that are Orvik's."""
     drive = desktop.prefix / "drive_c"
     names = {v: k for k, v in STAND_INS.items()}
     names[desktop.exe("agent").read_bytes()] = "agent"
+    names[desktop.exe("setup").read_bytes()] = "setup"
     unix = [drive / p[3:].replace("\\", "/") for p in file_paths(editor_dir)]
     edit = desktop.tool("reg", "query", EDIT_KEY, "/ve")[1].partition("REG_SZ")[2].strip()
     running = [args[0] for _, args in desktop.processes()
                if args[0].lower().endswith("orvagent.exe")]
     return {"files": [names.get(p.read_bytes(), "other") if p.exists() else None for p in unix],
             "startup": link(drive / STARTUP), "send_to": link(drive / SEND_TO),
-            "edit": edit or None, "running": running}
+            "edit": edit or None, "running": running,
+            "listed": [line for line in desktop.tool("uninstaller", "--list")[1].splitlines()
+                       if "Orvik" in line]}
