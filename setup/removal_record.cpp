@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/version.h"
 #include "setup/path_text.h"
 
 namespace {
@@ -133,8 +134,9 @@ bool write_record(registry_store& registry, const removal_record& record) {
             append_text(command, sizeof command, record.agent_folder) &&
             append_text(command, sizeof command, "\\OrvSetup.exe\" /uninstall") &&
             write_entry(registry, "DisplayName", "Orvik") &&
+            write_entry(registry, "DisplayVersion", ORV_VERSION_TEXT) &&
             write_entry(registry, "UninstallString", command) &&
-            write_entry(registry, "Publisher", "Orvik Software") &&
+            write_entry(registry, "Publisher", ORV_COMPANY) &&
             write_entry(registry, "AgentFolder", record.agent_folder);
   char name[8];
   for (int i = 0; ok && i < record_file_capacity; ++i) {

@@ -1,8 +1,8 @@
 // What an install made, recorded so that the removal takes away exactly
 // that, whatever PATH, TMP or the Windows directory hold later. The record
 // is kept as values of the removal entry (uninstall_key under
-// HKEY_LOCAL_MACHINE), beside the DisplayName, UninstallString and
-// Publisher that Windows lists:
+// HKEY_LOCAL_MACHINE), beside the DisplayName, DisplayVersion, UninstallString
+// and Publisher that Windows lists:
 //   File1 .. File16  REG_SZ  a file or shortcut the install made, full path
 //   AgentFolder      REG_SZ  the agent folder, removed when empty
 //   EditKey          REG_SZ  the .htm Edit command's key under HKEY_CLASSES_ROOT
