@@ -7,6 +7,7 @@
 
 #include "tools/orvdesk/desk_commands.h"
 #include "tools/orvprobe/probe_channel_win32.h"
+#include "tools/orvprobe/probe_dispatch.h"
 #include "tools/orvprobe/probe_output.h"
 
 extern const char program_name[] = "orvdesk";
@@ -71,12 +72,7 @@ const char help_text[] =
     "\n"
     "Exit codes: 0 done, 1 no reply or no window, 2 usage, 3 failed.";
 
-struct command {
-  const char* name;
-  int (*run)(const probe_args&);
-};
-
-const command commands[] = {
+const probe_command commands[] = {
     {"batch", cmd_batch},         {"replay", cmd_replay},
     {"watch", cmd_watch},         {"hold", cmd_hold},
     {"window", cmd_window},       {"window-info", cmd_window_info},
@@ -87,8 +83,6 @@ const command commands[] = {
 };
 
 const char* const flags[] = {"help", "post", "no-forward", "all", nullptr};
-
-probe_args args;
 
 }  // namespace
 
@@ -108,14 +102,6 @@ int main(int argc, char** argv) {
   // arguments; command-line is found wherever the cut leaves it.
   for (int i = 1; i < argc; i++)
     if (same_text(argv[i], "command-line")) return cmd_command_line(probe_args{});
-  parse_probe_args(argc, argv, flags, args);
-  if (!args.command || same_text(args.command, "help") || args.has("help")) {
-    out_text(help_text);
-    out_line_end();
-    return !args.command && !args.has("help") ? exit_usage : exit_ok;
-  }
-  if (args.error) return usage_error(args.error_word, args.error);
-  for (const command& c : commands)
-    if (same_text(args.command, c.name)) return c.run(args);
-  return usage_error(args.command, "unknown command; see orvdesk --help");
+  return dispatch_command(argc, argv, flags, commands, sizeof commands / sizeof commands[0],
+                          help_text);
 }

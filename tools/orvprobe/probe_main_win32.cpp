@@ -1,6 +1,7 @@
 // orvprobe: plays the console editor's side of the clipboard protocol, so
 // that a running agent can be checked by hand.
 #include "tools/orvprobe/probe_commands.h"
+#include "tools/orvprobe/probe_dispatch.h"
 #include "tools/orvprobe/probe_output.h"
 
 extern const char program_name[] = "orvprobe";
@@ -47,12 +48,7 @@ const char help_text[] =
     "Exit codes: 0 answered/done, 1 no reply, 2 usage, 3 the clipboard could\n"
     "not be used or the agent refused.";
 
-struct command {
-  const char* name;
-  int (*run)(const probe_args&);
-};
-
-const command commands[] = {
+const probe_command commands[] = {
     {"send", cmd_send},
     {"presence", cmd_presence},
     {"clear", cmd_clear},
@@ -66,19 +62,9 @@ const command commands[] = {
 
 const char* const flags[] = {"help", "no-forward", "insert", "direct", nullptr};
 
-probe_args args;
-
 }  // namespace
 
 int console_main(int argc, char** argv) {
-  parse_probe_args(argc, argv, flags, args);
-  if (!args.command || same_text(args.command, "help") || args.has("help")) {
-    out_text(help_text);
-    out_line_end();
-    return !args.command && !args.has("help") ? exit_usage : exit_ok;
-  }
-  if (args.error) return usage_error(args.error_word, args.error);
-  for (const command& c : commands)
-    if (same_text(args.command, c.name)) return c.run(args);
-  return usage_error(args.command, "unknown command; see orvprobe --help");
+  return dispatch_command(argc, argv, flags, commands, sizeof commands / sizeof commands[0],
+                          help_text);
 }
