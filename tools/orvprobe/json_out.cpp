@@ -35,8 +35,8 @@ void start_value(json_out& out, const char* name) {
 
 }  // namespace
 
-uint32_t decimal_text(uint32_t value, char* out) {
-  char reversed[10];
+uint32_t decimal_text(uintptr_t value, char* out) {
+  char reversed[20];
   uint32_t count = 0;
   do {
     reversed[count++] = char('0' + value % 10);
@@ -81,13 +81,13 @@ void json_text(json_out& out, const char* name, const char* text, uint32_t lengt
 void json_int(json_out& out, const char* name, int32_t value) {
   if (value >= 0) return json_uint(out, name, uint32_t(value));
   start_value(out, name);
-  char text[12] = "-";
+  char text[22] = "-";
   out.emit(text, 1 + decimal_text(0u - uint32_t(value), text + 1));
 }
 
 void json_uint(json_out& out, const char* name, uint32_t value) {
   start_value(out, name);
-  char text[11];
+  char text[21];
   out.emit(text, decimal_text(value, text));
 }
 

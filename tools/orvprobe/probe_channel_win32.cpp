@@ -223,14 +223,6 @@ double unix_seconds() {
 }
 
 const char* handle_text(HWND window, char* text) {
-  char reversed[24];
-  int count = 0;
-  uintptr_t value = reinterpret_cast<uintptr_t>(window);
-  do {
-    reversed[count++] = char('0' + value % 10);
-    value /= 10;
-  } while (value);
-  for (int i = 0; i < count; ++i) text[i] = reversed[count - 1 - i];
-  text[count] = '\0';
+  decimal_text(reinterpret_cast<uintptr_t>(window), text);
   return text;
 }
