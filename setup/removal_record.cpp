@@ -15,6 +15,12 @@ constexpr const char* edit_values[] = {"EditKey", "EditCommand", "EditBefore"};
 
 bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
+// The agent folder an install makes: "X:\Program Files\Orvik".
+bool is_agent_folder(const char* path) {
+  return is_letter(path[0]) && path[1] == ':' &&
+         equal_ignoring_case(path + 2, "\\Program Files\\Orvik");
+}
+
 bool is_drive_path(const char* path) {
   return is_letter(path[0]) && path[1] == ':' && path[2] == '\\';
 }
@@ -69,11 +75,6 @@ bool write_entry(registry_store& registry, const char* name, const char* text,
 }
 
 }  // namespace
-
-bool is_agent_folder(const char* path) {
-  return is_letter(path[0]) && path[1] == ':' &&
-         equal_ignoring_case(path + 2, "\\Program Files\\Orvik");
-}
 
 void clear_record(removal_record& record) {
   record.file_count = 0;

@@ -56,5 +56,3 @@ bool merge_record(removal_record& record, const removal_record& made);
 // Writes the entry whole; false when any value could not be written.
 bool write_record(registry_store& registry, const removal_record& record);
 
-// The agent folder an install makes: "X:\Program Files\Orvik".
-bool is_agent_folder(const char* path);

@@ -138,36 +138,35 @@ bool channel_write_object(const uint8_t* bytes, uint32_t size) {
   return publish(memory, size, bytes);
 }
 
-void channel_pump(DWORD milliseconds) {
+namespace {
+
+// Handles messages until done() or until milliseconds have passed; returns done().
+template <typename Done>
+bool pump_until(DWORD milliseconds, Done done) {
   DWORD start = GetTickCount();
   for (;;) {
     MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+    while (!done() && PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&m);
       DispatchMessageA(&m);
     }
     DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= milliseconds) return;
+    if (done() || elapsed >= milliseconds) return done();
     MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
   }
+}
+
+}  // namespace
+
+void channel_pump(DWORD milliseconds) {
+  pump_until(milliseconds, [] { return false; });
 }
 
 bool channel_wait_reply(uint32_t sequence, DWORD timeout_ms) {
   if (!channel.waiting || channel.awaited_sequence != sequence) channel.have_reply = false;
   channel.waiting = true;
   channel.awaited_sequence = sequence;
-  DWORD start = GetTickCount();
-  while (!channel.have_reply) {
-    MSG m;
-    while (!channel.have_reply && PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&m);
-      DispatchMessageA(&m);
-    }
-    if (channel.have_reply) break;
-    DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= timeout_ms) break;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, timeout_ms - elapsed, QS_ALLINPUT);
-  }
+  pump_until(timeout_ms, [] { return channel.have_reply; });
   channel.waiting = false;
   return channel.have_reply;
 }
