@@ -7,7 +7,7 @@ import struct
 import time
 
 from conftest import Agent
-from desktop import BUILD, memory_kib
+from desktop import RUN, memory_kib
 
 ALLOWANCE_KIB = 64
 MAGIC = 0x88776655
@@ -55,7 +55,7 @@ def expected(obj):
 
 def batch(desktop, pid, count, mark=1000, first_sequence=1):
     """A presence batch; returns its summary and the memory growth (KiB) from mark to end."""
-    resume = BUILD / "e2e" / f"resume-{time.time_ns()}"
+    resume = RUN / f"resume-{time.time_ns()}"
     stream = desktop.start_desk("batch", "--count", count, "--mark", mark, "--first-sequence",
                                  first_sequence, "--resume-file", desktop.windows_path(resume))
     assert stream.wait_for(lambda e: e["event"] == "mark", timeout=120), "no mark"
@@ -90,7 +90,7 @@ def test_ten_thousand_presence_checks_lose_nothing_and_leak_nothing(desktop):
 
 def test_hostile_objects_are_answered_as_the_rules_say_and_the_agent_serves_on(desktop):
     objects = list(hostile_objects(random.Random(1995)))
-    requests = BUILD / "e2e" / "hostile.hex"
+    requests = RUN / "hostile.hex"
     requests.write_text("".join(obj.hex() + "\n" for obj in objects))
     agent = Agent(desktop).wait_answering()
     desktop.desk("batch", "--count", 200)  # the agent's first replies settle its memory

@@ -3,7 +3,7 @@ end-to-end tests run on: Xvfb, a Wine prefix, a private print server, the
 real programs, and orvprobe and orvdesk to drive them."""
 from .pdf import pdf_info, pdf_text
 from .agent import CLASS_FIRST, CLASS_SECOND, WM_DESTROY, Agent
-from .wine import ARTIFACTS, BUILD, ROOT, Desktop, ProbeStream, memory_kib
+from .wine import ARTIFACTS, BUILD, ROOT, RUN, Desktop, ProbeStream, memory_kib
 
-__all__ = ["ARTIFACTS", "BUILD", "CLASS_FIRST", "CLASS_SECOND", "ROOT", "WM_DESTROY", "Agent",
+__all__ = ["ARTIFACTS", "BUILD", "CLASS_FIRST", "CLASS_SECOND", "ROOT", "RUN", "WM_DESTROY", "Agent",
            "Desktop", "ProbeStream", "memory_kib", "pdf_info", "pdf_text"]

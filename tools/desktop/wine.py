@@ -28,6 +28,18 @@ ROOT = Path(__file__).resolve().parents[2]
 BUILD = Path(os.environ.get("ORV_BUILD", ROOT / "build"))
 ARTIFACTS = BUILD / "artifacts"
 LOGS = BUILD / "e2e" / "logs"  # what Wine printed for each program started, for this run
+RUN = BUILD / "e2e" / "run"  # this run's programs, orvdesk output, stop and resume markers
+
+# The programs a run starts, by their place in the build folder.
+PROGRAMS = {
+    "agent": "edition1/OrvAgent.exe",
+    "agent2": "edition2/OrvAgent.exe",
+    "orvprobe": "tools/orvprobe/orvprobe.exe",
+    "orvdesk": "tools/orvdesk/orvdesk.exe",
+    "setup": "setup/OrvSetup.exe",
+    "echo_two_step": "bench/echo/echo_two_step.exe",
+    "echo_inline": "bench/echo/echo_inline.exe",
+}
 
 
 def can_run_32bit():
@@ -67,6 +79,7 @@ class Desktop:
         self.arch = arch or wine_arch()
         self.windows = windows or windows_version()
         self.bin = BUILD / self.arch
+        self.programs = RUN / "programs"
         self.prefix = BUILD / "e2e" / ("prefix-" + self.arch)
         self.wine = "/usr/lib/wine/wine" if self.arch == "win32" else "/usr/lib/wine/wine64"
         self.xvfb = None
@@ -107,8 +120,10 @@ class Desktop:
             self.end_programs()
         subprocess.run([self.wine, "wineboot"], env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=180)
-        shutil.rmtree(LOGS, ignore_errors=True)
-        LOGS.mkdir(parents=True)
+        for folder in (LOGS, RUN):
+            shutil.rmtree(folder, ignore_errors=True)
+            folder.mkdir(parents=True)
+        self.copy_programs()
         self.reg_add(r"HKCU\Software\Wine", "Version", self.windows)
         return self
 
@@ -157,17 +172,24 @@ class Desktop:
             self.end_programs()
 
     # -- programs -------------------------------------------------------
+    def copy_programs(self):
+        """The run starts copies of the programs, made once here. A build in the
+        same tree while the run goes on (the benchmark takes a quarter of an
+        hour) would otherwise relink them under it: the linker leaves a program
+        empty for about 0.1 s, and Wine ends a start that meets it at once, with
+        exit code 1 and no word. A program left empty by a build that is still
+        writing it is refused here instead."""
+        for place in PROGRAMS.values():
+            built, copy = self.bin / place, self.programs / place
+            if not built.exists():
+                continue
+            if built.stat().st_size == 0:
+                raise RuntimeError(f"{built} is empty: is a build writing it?")
+            copy.parent.mkdir(parents=True, exist_ok=True)
+            shutil.copy2(built, copy)
+
     def exe(self, name):
-        paths = {
-            "agent": self.bin / "edition1" / "OrvAgent.exe",
-            "agent2": self.bin / "edition2" / "OrvAgent.exe",
-            "orvprobe": self.bin / "tools" / "orvprobe" / "orvprobe.exe",
-            "orvdesk": self.bin / "tools" / "orvdesk" / "orvdesk.exe",
-            "setup": self.bin / "setup" / "OrvSetup.exe",
-            "echo_two_step": self.bin / "bench" / "echo" / "echo_two_step.exe",
-            "echo_inline": self.bin / "bench" / "echo" / "echo_inline.exe",
-        }
-        return paths[name]
+        return self.programs / PROGRAMS[name]
 
     def reg_add(self, key, name, value, kind="REG_SZ"):
         code, text = self.tool("reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f")
@@ -267,8 +289,8 @@ class Desktop:
         """A long-running orvdesk (watch, window, hold, batch); its JSON lines are read with ProbeStream.
         It is told to stop through a file, so that it leaves the viewer chain in order."""
         stamp = time.time_ns()
-        stop_file = BUILD / "e2e" / f"probe-{stamp}.stop"
-        out_path = BUILD / "e2e" / f"probe-{stamp}.out"
+        stop_file = RUN / f"probe-{stamp}.stop"
+        out_path = RUN / f"probe-{stamp}.out"
         with open(out_path, "a") as out:
             process = subprocess.Popen(
                 [self.wine, str(self.exe("orvdesk")), *map(str, args),
