@@ -176,9 +176,10 @@ class Desktop:
         """The run starts copies of the programs, made once here. A build in the
         same tree while the run goes on (the benchmark takes a quarter of an
         hour) would otherwise relink them under it: the linker leaves a program
-        empty for about 0.1 s, and Wine ends a start that meets it at once, with
-        exit code 1 and no word. A program left empty by a build that is still
-        writing it is refused here instead."""
+        empty for a moment (tens of milliseconds, more on a busy machine), and
+        Wine ends a start that meets it at once, with exit code 1 and no word.
+        A program left empty by a build that is still writing it is refused
+        here instead."""
         for place in PROGRAMS.values():
             built, copy = self.bin / place, self.programs / place
             if not built.exists():
