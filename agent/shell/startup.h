@@ -30,8 +30,10 @@ class startup_os {
 constexpr int exit_no_window = 1;
 
 // Making the window can fail for a moment for reasons outside the agent
-// (under Wine, a desktop or display connection that is not ready): the
-// start asks again for this long before it gives up.
+// (on Windows 95, USER's heap full until another program lets go of some):
+// the start asks again for this long before it gives up. Under Wine a
+// process that could not load its display driver stays without one, and
+// asking again does not help there.
 constexpr uint32_t window_retry_ms = 3000;
 constexpr uint32_t window_retry_pause_ms = 100;
 
