@@ -15,6 +15,7 @@ The Windows version Wine reports is chosen per run with ORV_WINDOWS
 Wine's spooler never hands a finished job to the print server.
 """
 import contextlib
+import ctypes
 import json
 import os
 import shutil
@@ -40,6 +41,23 @@ PROGRAMS = {
     "echo_two_step": "bench/echo/echo_two_step.exe",
     "echo_inline": "bench/echo/echo_inline.exe",
 }
+
+
+ADDR_NO_RANDOMIZE = 0x0040000
+
+
+def fixed_address_layout():
+    """Every program started from this process on gets the same address layout.
+    Debian's 64-bit Wine 8 has no preloader to keep Windows' fixed places free:
+    its loader is linked at 0x7d000000, and the kernel puts the C heap anywhere
+    in the 1 GiB above it. About one start in a few thousand then finds its
+    heap where the shared user data must go (0x7ffe0000) and ends at once with
+    exit code 1 ("failed to map the shared user data"). Without randomisation
+    the heap starts right after the loader, 47 MiB below that place."""
+    libc = ctypes.CDLL(None, use_errno=True)
+    current = libc.personality(0xFFFFFFFF)
+    if current == -1 or libc.personality(current | ADDR_NO_RANDOMIZE) == -1:
+        raise OSError(ctypes.get_errno(), "personality")
 
 
 def can_run_32bit():
@@ -88,6 +106,7 @@ class Desktop:
 
     # -- lifetime -------------------------------------------------------
     def start(self):
+        fixed_address_layout()
         r, w = os.pipe()
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(w), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
