@@ -4,6 +4,7 @@
 
 #include "agent/channel/channel.h"
 #include "agent/print/spool_os.h"
+#include "common/decimal_text.h"
 
 uint32_t spool_counter = 1;
 uint32_t spool_prefix_length = 0;
@@ -57,19 +58,6 @@ static bool ends_with_separator(const char* directory, uint32_t length) {
   return at == length - 1;  // the last byte starts a character of its own
 }
 
-// At most 10 digits and a NUL: within the 12 characters the length check
-// leaves beside the directory and the prefix.
-static void write_decimal(char* out, uint32_t value) {
-  char digits[10];
-  int n = 0;
-  do {
-    digits[n++] = char('0' + value % 10);
-    value /= 10;
-  } while (value);
-  while (n) *out++ = digits[--n];
-  *out = 0;
-}
-
 bool make_spool_name(const char* directory, const char* prefix, char* out) {
   char chosen[spool_name_capacity];
   choose_directory(directory, chosen);
@@ -91,7 +79,9 @@ bool make_spool_name(const char* directory, const char* prefix, char* out) {
     spool_counter += 1;
     if (spool_counter - first > spool_attempts) return false;
     memcpy(out, base, base_length);
-    write_decimal(out + base_length, spool_counter);
+    // At most 10 digits and a NUL: within the 12 characters the length
+    // check leaves beside the directory and the prefix.
+    decimal_text(spool_counter, out + base_length);
     if (spool_os_path_state(out) == path_missing) return true;
   }
 }

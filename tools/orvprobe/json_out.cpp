@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "common/decimal_text.h"
+
 namespace {
 
 void emit(json_out& out, const char* text) { out.emit(text, uint32_t(strlen(text))); }
@@ -34,18 +36,6 @@ void start_value(json_out& out, const char* name) {
 }
 
 }  // namespace
-
-uint32_t decimal_text(uintptr_t value, char* out) {
-  char reversed[20];
-  uint32_t count = 0;
-  do {
-    reversed[count++] = char('0' + value % 10);
-    value /= 10;
-  } while (value);
-  for (uint32_t i = 0; i < count; ++i) out[i] = reversed[count - 1 - i];
-  out[count] = '\0';
-  return count;
-}
 
 void json_open(json_out& out, const char* name) {
   if (name || out.comma) start_value(out, name);

@@ -27,7 +27,3 @@ void json_null(json_out& out, const char* name);
 void json_hex(json_out& out, const char* name, const uint8_t* bytes, uint32_t count);
 // A value that is already JSON.
 void json_raw(json_out& out, const char* name, const char* json);
-
-// Decimal digits of value into out (at least 21 bytes), terminated; returns
-// their count. Pointer-wide, for window handles, and 32-bit on i386.
-uint32_t decimal_text(uintptr_t value, char* out);

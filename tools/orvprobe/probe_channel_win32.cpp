@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "agent/channel/exchange_block.h"
+#include "common/decimal_text.h"
 #include "common/retry_within.h"
 #include "tools/orvprobe/json_out.h"
 #include "tools/orvprobe/probe_block.h"
