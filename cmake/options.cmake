@@ -14,5 +14,9 @@ if(WIN32)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     # Nothing unwinds the stack of a 32-bit program without exceptions.
     add_compile_options(-fno-asynchronous-unwind-tables)
+    # Windows 95 runs on a 386DX and Windows 98 on a 486DX; Debian's compiler
+    # would target the Pentium Pro (cmov, fcomi), whose instructions stop such
+    # a machine before WinMain. Tuned for the Pentium, the commonest of them.
+    add_compile_options(-march=i386 -mtune=pentium)
   endif()
 endif()
