@@ -26,7 +26,7 @@ void device_set_text_mapping(os_handle) {}
 int32_t device_font_height(os_handle) { return 50; }
 int32_t device_width(os_handle) { return left_margin + right_margin + 80 * char_width; }
 int32_t device_height(os_handle) { return 3300; }
-void device_start_document(os_handle, const char*, const char*) {}
+bool device_start_document(os_handle, const char*, const char*) { return true; }
 void device_start_page(os_handle) { pages_started++; }
 void device_end_page(os_handle) {}
 void device_end_document(os_handle) {}

@@ -4,13 +4,19 @@
 
 bool stop_running_agent(agent_stop_os& os, const char* class_name) {
   void* told = nullptr;
-  return retry_within(
+  void* process = nullptr;
+  bool stopped = retry_within(
       agent_stop_wait_ms, agent_stop_poll_ms,
       [&] {
         void* window = os.find_agent_window(class_name);
-        if (!window) return true;
-        if (window != told) os.post_destroy(told = window);
-        return false;
+        if (window && window != told) {
+          if (process) os.release_process(process);
+          process = os.hold_process(told = window);
+          os.post_destroy(window);
+        }
+        return !window && (!process || os.process_ended(process));
       },
       [&] { return os.tick_ms(); }, [&](uint32_t ms) { os.sleep_ms(ms); });
+  if (process) os.release_process(process);
+  return stopped;
 }

@@ -8,7 +8,9 @@
 
 namespace {
 
-char section[32768];  // the most a profile section read returns on Windows 95
+// The most a profile section read may be given on Windows 95 and 98; a
+// larger size may be refused there, and the section then read as empty.
+char section[32767];
 
 // Adds line to a section held as the profile calls pass it (length: the
 // characters before the final NUL). A line already there (compared without

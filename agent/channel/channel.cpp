@@ -87,6 +87,9 @@ uint8_t* request_copy(os_handle object) {
     if (area) {
       target = area + copy_prefix_size;
       memcpy(target, source, size);
+      // GlobalSize, which request_size reads, may be more than was asked
+      // for: the names of a request must not run on into old memory there.
+      memset(target + size, 0, os_global_size(memory) - copy_prefix_size - size);
       slot_set(target, slot_memory, memory);
     }
   }

@@ -16,14 +16,14 @@ int32_t device_font_height(os_handle dc) {
 int32_t device_width(os_handle dc) { return GetDeviceCaps(as_dc(dc), HORZRES); }
 int32_t device_height(os_handle dc) { return GetDeviceCaps(as_dc(dc), VERTRES); }
 
-void device_start_document(os_handle dc, const char* document_name, const char* data_type) {
+bool device_start_document(os_handle dc, const char* document_name, const char* data_type) {
   DOCINFOA info = {};
   info.cbSize = sizeof info;
   info.lpszDocName = document_name;
   info.lpszOutput = nullptr;
   info.lpszDatatype = data_type;
   info.fwType = 0;
-  StartDocA(as_dc(dc), &info);
+  return StartDocA(as_dc(dc), &info) > 0;
 }
 
 void device_start_page(os_handle dc) { StartPage(as_dc(dc)); }

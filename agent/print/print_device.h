@@ -12,7 +12,9 @@ int32_t device_font_height(os_handle dc);
 int32_t device_width(os_handle dc);   // printable width in device units
 int32_t device_height(os_handle dc);  // printable height in device units
 
-void device_start_document(os_handle dc, const char* document_name, const char* data_type);
+// False when the printer takes no document: StartDoc failed, or the user
+// cancelled the Print to File dialog that a FILE: port shows inside it.
+bool device_start_document(os_handle dc, const char* document_name, const char* data_type);
 void device_start_page(os_handle dc);
 void device_end_page(os_handle dc);
 void device_end_document(os_handle dc);

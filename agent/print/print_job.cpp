@@ -36,6 +36,19 @@ bool is_spool_file_name(const char* path) {
   return true;
 }
 
+// Jobs accepted and not yet completed, each holding a printer device
+// context until then; a request beyond these is refused.
+constexpr int max_open_jobs = 16;
+static int open_jobs = 0;
+
+// StartDoc can run a message loop on this thread (a FILE: port's Print to
+// File dialog, a printer's error box on Windows 95), and the next job's
+// WM_AGENT_PRINT is dispatched inside it. The layout holds one document's
+// state, so such a job waits here, in order, until the one printing ends.
+static bool printing = false;
+static uint8_t* waiting[max_open_jobs];
+static int waiting_first = 0, waiting_count = 0;
+
 static void refuse(uint8_t* block) {
   reply_begin(0, reply_refused);
   reply_publish();
@@ -44,7 +57,7 @@ static void refuse(uint8_t* block) {
 
 void print_request(uint8_t* block, uint32_t size) {
   print_names names;
-  if (!print_request_names(block, size, names)) {
+  if (open_jobs == max_open_jobs || !print_request_names(block, size, names)) {
     refuse(block);
     return;
   }
@@ -65,25 +78,47 @@ void print_request(uint8_t* block, uint32_t size) {
     refuse(block);
     return;
   }
+  open_jobs++;
   reply_begin(0, reply_print_accepted);
   reply_publish();
 }
 
-void print_complete(uint8_t* block) {
-  if (!block) return;
+static void print_job(uint8_t* block) {
   auto file = static_cast<os_handle>(slot_get(block, slot_job_file));
   auto dc = static_cast<os_handle>(slot_get(block, slot_job_dc));
   print_names names;
   bool named = print_request_names(block, request_size(block), names);
+  bool printed = false;
   if (dc) {
-    print_text(file, dc, named ? names.document : "");
+    printed = print_text(file, dc, named ? names.document : "");
     print_os_delete_dc(dc);
   }
   if (file) {
     print_os_close_file(file);
-    // Only the agent's own spool files are consumed; a file the editor
-    // named elsewhere is printed and left alone.
-    if (named && is_spool_file_name(names.file)) print_os_delete_file(names.file);
+    // Only the agent's own spool files are consumed, and only once printed:
+    // a file the editor named elsewhere, or a job the printer did not take,
+    // is left where it is.
+    if (printed && named && is_spool_file_name(names.file)) print_os_delete_file(names.file);
   }
   request_release(block);
+  open_jobs--;
+}
+
+void print_jobs_reset() { open_jobs = waiting_first = waiting_count = 0, printing = false; }
+
+void print_complete(uint8_t* block) {
+  if (!block) return;
+  if (printing) {  // never full: every waiting job is an open one
+    waiting[(waiting_first + waiting_count++) % max_open_jobs] = block;
+    return;
+  }
+  printing = true;
+  print_job(block);
+  while (waiting_count > 0) {
+    uint8_t* next = waiting[waiting_first];
+    waiting_first = (waiting_first + 1) % max_open_jobs;
+    waiting_count--;
+    print_job(next);
+  }
+  printing = false;
 }

@@ -24,7 +24,14 @@ bool print_request_names(const uint8_t* block, uint32_t size, print_names& names
 // decimal digits, no extension, after the last backslash, slash or colon.
 bool is_spool_file_name(const char* path);
 
-// Service of code 5. Takes ownership of the copy in every outcome.
+// Service of code 5. Takes ownership of the copy in every outcome. Refused
+// while 16 accepted jobs wait to be completed.
 void print_request(uint8_t* block, uint32_t size);
-// WM_AGENT_PRINT: prints the job held in the copy, then releases it all.
+// WM_AGENT_PRINT: prints the job held in the copy, then releases it all and
+// deletes the spool file, which stays when the job could not print. One job
+// prints at a time: one that comes while another prints (inside a message
+// loop that StartDoc runs) prints after it, in order.
 void print_complete(uint8_t* block);
+
+// For tests: no job open or waiting.
+void print_jobs_reset();

@@ -44,8 +44,9 @@ void print_os_enum_printers(printer_visitor visit) {
       HeapFree(heap, 0, area);
       return;
     }
+    DWORD error = GetLastError();  // before HeapFree, which may set its own
     HeapFree(heap, 0, area);
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return;
+    if (error != ERROR_INSUFFICIENT_BUFFER) return;
   }
 }
 

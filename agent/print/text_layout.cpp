@@ -24,7 +24,7 @@ static int32_t less_margins(int32_t size, int32_t margins) {
   return int32_t(std::clamp<int64_t>(int64_t(size) - margins, 0, INT32_MAX));
 }
 
-static void document_begin() {
+static bool document_begin() {
   device_set_text_mapping(job_dc);
   page_y = -1;
   // A font height below 1 would let page_y stand still or run backwards into
@@ -32,7 +32,7 @@ static void document_begin() {
   line_height = std::max(device_font_height(job_dc), int32_t(1));
   printable_width = less_margins(device_width(job_dc), left_margin + right_margin);
   printable_height = less_margins(device_height(job_dc), top_margin + bottom_margin);
-  device_start_document(job_dc, job_document_name, print_data_type);
+  return device_start_document(job_dc, job_document_name, print_data_type);
 }
 
 static void document_end() {
@@ -126,17 +126,18 @@ static uint8_t* split_lines(uint8_t* buffer, int32_t& held, bool input_ended) {
   return buffer + (n > 0 ? n : 0);
 }
 
-void print_text(os_handle file, os_handle dc, const char* document_name) {
+bool print_text(os_handle file, os_handle dc, const char* document_name) {
   job_dc = dc;
   job_document_name = document_name;
   os_handle memory = os_global_alloc(print_buffer_size);
-  if (!memory) return;
+  if (!memory) return false;
   auto* buffer = static_cast<uint8_t*>(os_global_lock(memory));
-  if (!buffer) {
+  bool begun = buffer && document_begin();
+  if (!begun) {
+    if (buffer) os_global_unlock(memory);
     os_global_free(memory);
-    return;
+    return false;
   }
-  document_begin();
   int32_t held = 0;
   uint8_t* read_at = buffer;
   bool input_ended = false;
@@ -150,4 +151,5 @@ void print_text(os_handle file, os_handle dc, const char* document_name) {
   document_end();
   os_global_unlock(memory);
   os_global_free(memory);
+  return true;
 }

@@ -17,5 +17,7 @@ constexpr int32_t bottom_margin = 0;
 constexpr const char* print_data_type = "Text";
 
 // Prints the file from its current position on dc under document_name.
-// Reports nothing; neither closes the file nor deletes the device context.
-void print_text(os_handle file, os_handle dc, const char* document_name);
+// False when nothing was printed: no memory for the reading buffer, or the
+// printer took no document. Failures after the document has begun are not
+// detected. Neither closes the file nor deletes the device context.
+bool print_text(os_handle file, os_handle dc, const char* document_name);

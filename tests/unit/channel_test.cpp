@@ -52,6 +52,12 @@ TEST(Channel, AnswersRequestsPassesOnEverythingElseAndLeaksNothing) {
     EXPECT_EQ(fake.sent.size(), size_t(r.outcome == 'P'));
   }
   start();
+  fake.alloc_slack = 8;  // what lies past the request in its copy is cleared
+  fake_put_clipboard(fake_request(7));
+  uint8_t* copy = request_copy(fake.clipboard[exchange_format]);
+  EXPECT_EQ(bytes(copy + 40, copy + request_size(copy)), bytes(8, 0));
+  request_release(copy);
+  start();
   EXPECT_EQ(reply_begin(max_reply_payload + 1, 2), nullptr);
   EXPECT_NE(reply_begin(max_reply_payload, 2), nullptr);
 }

@@ -5,7 +5,7 @@ static bool fails(int& after) { return after == 0 || (after > 0 && !after--); }
 os_handle os_global_alloc(uint32_t size) {
   if (fails(fake.fail_alloc_after)) return nullptr;
   fake.allocations++;
-  return fake_new_block(bytes(size, 0xCD));  // not zero-filled
+  return fake_new_block(bytes(size + fake.alloc_slack, 0xCD));  // not zero-filled
 }
 void* os_global_lock(os_handle h) {
   return fake.blocks.count(h) && !fails(fake.fail_lock_after) ? fake.blocks[h].data() : nullptr;

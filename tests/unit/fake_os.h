@@ -31,6 +31,7 @@ struct fake_os_state {
   bool clipboard_open = false, fail_set_clipboard_data = false, fail_post = false;
   int allocations = 0, publications = 0;
   int fail_alloc_after = -1, fail_lock_after = -1;  // calls that succeed before all fail; -1 never
+  uint32_t alloc_slack = 0;  // GlobalAlloc may give more than was asked for
 };
 inline fake_os_state fake;
 

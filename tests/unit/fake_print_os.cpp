@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "agent/print/print_device.h"
 #include "agent/print/print_os.h"
@@ -68,8 +69,10 @@ void device_set_text_mapping(os_handle dc) { on(dc, "map"); }
 int32_t device_font_height(os_handle) { return print_fake.device.font_height; }
 int32_t device_width(os_handle) { return print_fake.device.width; }
 int32_t device_height(os_handle) { return print_fake.device.height; }
-void device_start_document(os_handle dc, const char* name, const char* type) {
+bool device_start_document(os_handle dc, const char* name, const char* type) {
   on(dc, "doc " + std::string(name) + "/" + type);
+  if (auto loop = std::exchange(print_fake.device.inside_start, nullptr)) loop();
+  return print_fake.device.takes_documents;
 }
 void device_start_page(os_handle dc) { on(dc, "page"); }
 void device_end_page(os_handle dc) { on(dc, "end page"); }

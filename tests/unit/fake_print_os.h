@@ -3,6 +3,9 @@
 #pragma once
 #include <set>
 
+#include <functional>
+
+#include "agent/print/print_job.h"
 #include "agent/print/spool_name.h"
 #include "fake_os.h"
 
@@ -19,10 +22,14 @@ struct fake_print_os_state {
   struct device_setup {
     int32_t font_height = 25, width = 110 + 10 * 1000, height = 1000;
     int32_t fixed_fit = -2;  // >= -1: every fit count
+    bool takes_documents = true;  // false: StartDoc fails
+    std::function<void()> inside_start = nullptr;  // runs once inside the next StartDoc, as its loop would
   } device;
   size_t read_at = 0;  // in the one file read at a time
 };
 inline fake_print_os_state print_fake;
 
-// Also resets the channel fake and the spool numbers.
-inline void fake_print_os_reset() { print_fake = {}; fake_reset(); spool_reset(); }
+// Also resets the channel fake, the spool numbers and the print jobs.
+inline void fake_print_os_reset() {
+  print_fake = {}, fake_reset(), spool_reset(), print_jobs_reset();
+}

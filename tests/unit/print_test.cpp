@@ -54,24 +54,27 @@ TEST(PrintJob, AcceptedAtOncePrintedWhenItsMessageComesOrRefusedWithEverythingRe
                    "x@100,0",      "end page", "end doc", "delete dc LP1",        "close " + file};
   };
   const strings deleted = {"delete " + spool};
-  const struct { bytes block; int alloc_ok; bool post_fails; int reply; strings log; } rows[] = {
-      {print_block("LP1", spool, "My letter"), -1, false, 6,
-       cat({job(spool, "My letter"), deleted})},
-      {print_block("LP1", kept, "Kept"), -1, false, 6, job(kept, "Kept")},
-      {print_block("LP1", spool, "D"), 0, false, 5, cat({job(spool, "D"), deleted})},  // no reply
-      {print_block("LP1", "C:\\TMP\\orv9", "D"), -1, false, 99, {"open C:\\TMP\\orv9"}},  // missing
-      {print_block("Nowhere", spool, "D"), -1, false, 99,
+  // Faults: q, the message queue is full; d, the printer takes no document (it stays).
+  const struct { bytes block; int alloc_ok; char fault; int reply; strings log; } rows[] = {
+      {print_block("LP1", spool, "My letter"), -1, 0, 6, cat({job(spool, "My letter"), deleted})},
+      {print_block("LP1", kept, "Kept"), -1, 0, 6, job(kept, "Kept")},
+      {print_block("LP1", spool, "D"), 0, 0, 5, cat({job(spool, "D"), deleted})},  // no reply
+      {print_block("LP1", "C:\\TMP\\orv9", "D"), -1, 0, 99, {"open C:\\TMP\\orv9"}},  // missing
+      {print_block("Nowhere", spool, "D"), -1, 0, 99,
        {"open " + spool, "dc Nowhere", "close " + spool}},
-      {with_s16(literal_block, 52, 200), -1, false, 99, {}},  // a name outside the block
-      {print_block("LP1", spool, "D"), -1, true, 99,  // the queue is full
-       {"open " + spool, "dc LP1", "delete dc LP1", "close " + spool}}};
+      {with_s16(literal_block, 52, 200), -1, 0, 99, {}},  // a name outside the block
+      {print_block("LP1", spool, "D"), -1, 'q', 99,
+       {"open " + spool, "dc LP1", "delete dc LP1", "close " + spool}},
+      {print_block("LP1", spool, "D"), -1, 'd', 6,
+       {"open " + spool, "dc LP1", "map", "doc D/Text", "delete dc LP1", "close " + spool}}};
   for (const auto& r : rows) {
     SCOPED_TRACE(testing::PrintToString(r.log));
     fake_print_os_reset();
     agent_window = reinterpret_cast<os_handle>(0xA6);
     print_fake.printers_with_dc = {"LP1"}, print_fake.files = {{spool, "x"}, {kept, "x"}};
     uint8_t* copy = fake_notify(r.block);
-    fake.fail_alloc_after = r.alloc_ok, fake.fail_post = r.post_fails;
+    fake.fail_alloc_after = r.alloc_ok, fake.fail_post = r.fault == 'q';
+    print_fake.device.takes_documents = r.fault != 'd';
     print_request(copy, request_size(copy));
     fake.fail_alloc_after = -1;
     EXPECT_EQ(get_u16(&fake_clipboard_bytes()[12]), r.reply);
@@ -83,6 +86,34 @@ TEST(PrintJob, AcceptedAtOncePrintedWhenItsMessageComesOrRefusedWithEverythingRe
     EXPECT_TRUE(print_fake.open.empty());
     EXPECT_EQ(fake.blocks.size(), fake.clipboard.size());
   }
+}
+
+// A message loop inside StartDoc (a Print to File dialog) dispatches the next job's message: that
+// job prints once the first has ended. Sixteen open jobs are the most; the next is refused.
+TEST(PrintJob, OneJobAtATimeAndAtMostSixteenOpen) {
+  fake_print_os_reset();
+  agent_window = reinterpret_cast<os_handle>(0xA6);
+  print_fake.printers_with_dc = {"LP1"};
+  std::vector<uint8_t*> copies;
+  for (int i = 0; i < 17; i++) {
+    std::string file = spool + "0" + std::to_string(i);
+    print_fake.files[file] = "x";
+    copies.push_back(fake_notify(print_block("LP1", file, std::to_string(i).c_str())));
+    print_request(copies.back(), request_size(copies.back()));
+    EXPECT_EQ(get_u16(&fake_clipboard_bytes()[12]), i < 16 ? 6 : 99) << i;
+  }
+  print_fake.device.inside_start = [&] { print_complete(copies[1]); };
+  print_complete(copies[0]);
+  strings documents;
+  for (const auto& entry : print_fake.log)
+    if (entry.starts_with("doc ") || entry == "end doc" || entry.starts_with("delete C"))
+      documents.push_back(entry);
+  EXPECT_EQ(documents, (strings{"doc 0/Text", "end doc", "delete " + spool + "00", "doc 1/Text",
+                                "end doc", "delete " + spool + "01"}));
+  bytes again = print_block("LP1", spool + "016", "again");
+  print_fake.files[spool + "016"] = "x";
+  print_request(fake_notify(again), uint32_t(again.size()));
+  EXPECT_EQ(get_u16(&fake_clipboard_bytes()[12]), 6) << "two completed: room again";
 }
 
 TEST(PrinterList, NamesFitIn256BytesAndTheDefaultIsMarkedOrFromTheProfile) {

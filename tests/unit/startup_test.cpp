@@ -9,14 +9,16 @@ namespace {
 constexpr int never = -1;
 const char* const first = "Orvik Windows Agent";
 
-// ends_ms: how long it takes to end after its WM_DESTROY, or never.
-struct running_agent { std::string class_name; int ends_ms, told_at = never; };
+// ends_ms: how long its window takes to go after its WM_DESTROY, or never; its process ends
+// lingers_ms later.
+struct running_agent { std::string class_name; int ends_ms, lingers_ms = 0, told_at = never; };
 struct recording_startup final : startup_os, agent_stop_os {
   std::string steps;
   std::vector<running_agent> running;
   uint32_t clock = 0;
   bool lock_free = true;
   int windows_refused = 0, window_calls = 0;  // calls refused before one is made; never: all
+  int held = 0;  // processes held
 
   void step(const std::string& s) { steps += (steps.empty() ? "" : ", ") + s; }
   void* find_agent_window(const char* c) override {
@@ -32,6 +34,12 @@ struct recording_startup final : startup_os, agent_stop_os {
     a.told_at = int(clock);
     step("post " + a.class_name);
   }
+  void* hold_process(void* w) override { return ++held, w; }
+  bool process_ended(void* w) override {
+    const running_agent& a = running[reinterpret_cast<uintptr_t>(w) - 1];
+    return int(clock) - a.told_at >= a.ends_ms + a.lingers_ms;
+  }
+  void release_process(void*) override { --held; }
   void sleep_ms(uint32_t ms) override { clock += ms; }
   uint32_t tick_ms() override { return clock + 0xFFFFFF00u; }  // wraps during the wait
   bool lock_startup(uint32_t wait_ms) override {
@@ -64,6 +72,7 @@ TEST(Startup, ReplacesRunningAgentsUnderTheLockOrEndsWhenOneStays) {
        "lock, post Orvik Print Agent, post Orvik Windows Agent, post Quorvane Windows Agent, " +
            run},
       {{{first, 200}, {first, 300}}, true, 0, 0, 500, told + "post Orvik Windows Agent, " + run},
+      {{{first, 200, 900}}, true, 0, 0, 1100, told + run},  // its file is in use until it ends
       {{{first, never}}, true, 0, 0, agent_stop_wait_ms, told + "unlock"},
       {{}, false, 0, 0, 0, "lock refused, " + window + ", tray Orvik Windows Agent, loop"},
       {{}, true, 2, 0, 2 * window_retry_pause_ms, "lock, " + run},
@@ -77,6 +86,7 @@ TEST(Startup, ReplacesRunningAgentsUnderTheLockOrEndsWhenOneStays) {
     EXPECT_EQ(os.steps, r.steps);
     EXPECT_GE(os.clock, r.waited_ms) << r.steps;
     EXPECT_LT(os.clock, r.waited_ms + agent_stop_poll_ms) << r.steps;
+    EXPECT_EQ(os.held, 0) << "every process held is let go";
   }
 }
 
