@@ -96,6 +96,17 @@ const char* find_editor_dir() {
   return editor_dir;
 }
 
+const char* find_shortcut_dir(shell_folder folder) {
+  static char shortcut_dir[dir_capacity];
+  uint32_t length = read_shell_folder(folder, shortcut_dir, dir_capacity);
+  if (length == 0)
+    directory_file(shortcut_dir, dir_capacity, windows_dir,
+                   folder == startup_folder ? "\\Start Menu\\Programs\\StartUp" : "\\SendTo");
+  else if (length >= dir_capacity)
+    shortcut_dir[0] = '\0';
+  return shortcut_dir;
+}
+
 const char* find_agent_dir() {
   agent_dir[0] = '\0';
   if (windows_dir[0] != '\0' && windows_dir[1] == ':') {

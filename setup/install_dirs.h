@@ -9,6 +9,8 @@
 #pragma once
 #include <cstddef>
 
+#include "setup/windows_settings.h"
+
 constexpr size_t dir_capacity = 256;        // terminator included
 constexpr size_t path_copy_capacity = 32768;  // an environment value has at most 32767 characters
 
@@ -26,6 +28,12 @@ void consider_path_entry(const char* entry);
 
 // Returns agent_dir; empty when windows_dir has no drive letter.
 const char* find_agent_dir();
+
+// The StartUp or Send To folder: where the shell keeps it, else (the shell
+// names none) where an English Windows 95 without user profiles has it,
+// under the Windows directory that the last find_editor_dir read. Empty
+// when neither fits.
+const char* find_shortcut_dir(shell_folder folder);
 
 // Each reads its buffer afresh; a path that does not fit is read as empty.
 const char* find_windows_dir();

@@ -57,8 +57,7 @@ void install_agent(const option_flags& options, install_actions& actions) {
 
   char link[path_capacity];
   if (options[opt_agent_startup] &&
-      directory_file(link, sizeof link, windows_dir,
-                     "\\Start Menu\\Programs\\StartUp\\OrvWinAgent.lnk"))
+      directory_file(link, sizeof link, find_shortcut_dir(startup_folder), "\\OrvWinAgent.lnk"))
     make_shortcut(actions, agent_path, link, "WinAgent", nullptr);
 }
 
@@ -74,7 +73,7 @@ void install_editor(const option_flags& options, install_actions& actions,
 
   char text[path_capacity];
   if (options[opt_send_to] &&
-      directory_file(text, sizeof text, windows_dir, "\\SendTo\\Orvik.lnk"))
+      directory_file(text, sizeof text, find_shortcut_dir(send_to_folder), "\\Orvik.lnk"))
     make_shortcut(actions, editor_path, text, "Orvik", agent_path[0] ? agent_path : nullptr);
 
   if (options[opt_htm_edit] && copy_text(text, sizeof text, "\"") &&

@@ -12,4 +12,9 @@ uint32_t read_system_directory(char* buffer, uint32_t size);
 uint32_t read_environment_variable(const char* name, char* buffer, uint32_t size);
 uint32_t read_module_path(char* buffer, uint32_t size);  // this program's file
 
+// The folders the shell keeps for the user (localized, or in the user's
+// profile): 0 when it names none.
+enum shell_folder { startup_folder, send_to_folder };
+uint32_t read_shell_folder(shell_folder folder, char* buffer, uint32_t size);
+
 bool windows_is_nt();  // false on Windows 95 and 98

@@ -9,11 +9,23 @@ sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 from desktop import CLASS_FIRST, WM_DESTROY, Agent, Desktop  # noqa: E402,F401
 
 
+ran = []  # what the run's last line says: the programs and the Windows that Wine reported
+
+
 @pytest.fixture(scope="session")
 def desktop():
     d = Desktop().start()
     yield d
+    version = d.tool("cmd", "/c", "ver")[1].strip() or "an unknown version"
+    ran.append(f"Ran the {d.arch[3:]}-bit programs of {d.bin} under {version} ({d.windows}), "
+               "as Wine reports it")
     d.stop()
+
+
+def pytest_unconfigure(config):  # after the counts: the run's last line
+    reporter = config.pluginmanager.get_plugin("terminalreporter")
+    for line in ran if reporter else ():
+        reporter.write_line(line)
 
 
 @pytest.fixture(autouse=True)

@@ -71,4 +71,8 @@ void file_delete(const char* path) { fake_files.files.erase(path); }
 uint32_t read_module_path(char* out, uint32_t size) {
   return answer(fake_settings.module_path, out, size);
 }
+uint32_t read_shell_folder(shell_folder folder, char* out, uint32_t size) {
+  const std::string& named = fake_settings.shell_folders[folder];
+  return named.empty() ? 0 : answer(named, out, size);
+}
 bool windows_is_nt() { return true; }

@@ -19,6 +19,7 @@ struct fake_install_settings_state {
   std::optional<std::string> path;  // none: no PATH variable
   int path_reads = 0;
   std::string module_path = "A:\\OrvSetup.exe";
+  std::string shell_folders[2] = {"", ""};  // StartUp, Send To; empty: the shell names none
 };
 inline fake_install_settings_state fake_settings;
 

@@ -171,6 +171,17 @@ TEST(RunInstall, StepsFollowTheOptionsAndFailures) {
     EXPECT_EQ(run(r.options, r.fail), expand(r.steps)) << r.steps;
     EXPECT_EQ(agent_path, std::string(r.steps).find('R') != std::string::npos ? agent_exe : "");
   }
+  // The folders the shell names (here a German Windows's) take the shortcuts; one too long for
+  // the link's name takes none.
+  for (const std::string& start : {std::string("C:\\WINDOWS\\Startmen\xFC\\Programme\\Autostart"),
+                                  "C:\\" + std::string(252, 'S')}) {
+    fake_settings.shell_folders[0] = start, fake_settings.shell_folders[1] = "C:\\W\\Senden an";
+    strings links;
+    for (const auto& line : run({1, 0, 1, 1, 1, 1}))
+      if (line.starts_with("shortcut ")) links.push_back(line.substr(9, line.find(" -> ") - 9));
+    strings expected = {start + "\\OrvWinAgent.lnk", "C:\\W\\Senden an\\Orvik.lnk"};
+    EXPECT_EQ(links, start.size() < 255 ? expected : strings{expected[1]});
+  }
   // 240 characters: the editor still fits; the StartUp and Send To links and the Edit command
   // do not.
   std::string windows = "C:\\" + std::string(237, 'W');
