@@ -104,7 +104,7 @@ bench: deps windows
 
 # orvik-windows-VERSION.zip and its .sha256, VERSION from common/version.h.
 dist: win32
-	/usr/bin/python3 setup/make_dist.py $(BUILD)/win32 $(BUILD)/dist
+	/usr/bin/python3 release/make_dist.py $(BUILD)/win32 $(BUILD)/dist
 
 clean:
 	rm -rf $(BUILD)

@@ -3,7 +3,7 @@
 // removal only while it is still the install's.
 #pragma once
 
-#include "setup/removal_record.h"
+#include "setup/remove/removal_record.h"
 
 // True when written; item then holds the key, the command and the value
 // before (value_unusable when it could not be kept: another type, or too long).

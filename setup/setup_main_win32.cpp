@@ -2,8 +2,8 @@
 // shows the install dialog; exit code 0 whatever happened.
 #include <windows.h>
 
-#include "setup/run_removal.h"
-#include "setup/setup_program.h"
+#include "setup/remove/run_removal.h"
+#include "setup/install/setup_program.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
   if (is_remove_command(command_line))

@@ -60,6 +60,6 @@ def test_zip_holds_the_programs_as_built_a_readme_and_its_checksum():
 
 
 def test_a_zip_made_again_later_is_the_same_bytes(tmp_path):
-    subprocess.run([sys.executable, ROOT / "setup/make_dist.py", BUILD / "win32", tmp_path],
+    subprocess.run([sys.executable, ROOT / "release/make_dist.py", BUILD / "win32", tmp_path],
                    check=True, capture_output=True)
     assert (tmp_path / ZIP.name).read_bytes() == ZIP.read_bytes()

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "setup/file_io.h"
+#include "setup/install/file_io.h"
 #include "setup/windows_settings.h"
 
 // A too small buffer gets no terminator and the size needed.

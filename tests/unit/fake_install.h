@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "setup/install_actions.h"
+#include "setup/install/install_actions.h"
 #include "setup/registry_store.h"
-#include "setup/remove_actions.h"
+#include "setup/remove/remove_actions.h"
 
 struct fake_install_settings_state {
   std::string windows_directory, system_directory;

@@ -3,9 +3,9 @@
 
 #include "fake_install.h"
 #include "setup/install_dirs.h"
-#include "setup/removal_record.h"
-#include "setup/run_install.h"
-#include "setup/run_removal.h"
+#include "setup/remove/removal_record.h"
+#include "setup/install/run_install.h"
+#include "setup/remove/run_removal.h"
 
 using strings = std::vector<std::string>;
 using change = void (*)(recording_actions&);

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "fake_install.h"
-#include "setup/copy_file.h"
+#include "setup/install/copy_file.h"
 #include "setup/htm_edit_key.h"
-#include "setup/install_dialog.h"
+#include "setup/install/install_dialog.h"
 #include "setup/install_dirs.h"
 #include "setup/path_text.h"
-#include "setup/run_install.h"
+#include "setup/install/run_install.h"
 
 using strings = std::vector<std::string>;
 // Whole copies in 16 KiB chunks over the old destination; any fault removes the partial

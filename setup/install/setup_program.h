@@ -3,7 +3,7 @@
 // more than one call (a shell link).
 #pragma once
 
-#include "setup/install_actions.h"
+#include "setup/install/install_actions.h"
 
 // Shows the install dialog (template 101) modally with no owner.
 void show_install_dialog(void* instance);

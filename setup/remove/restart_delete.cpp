@@ -1,4 +1,4 @@
-#include "setup/restart_delete.h"
+#include "setup/remove/restart_delete.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "setup/run_removal.h"
+#include "setup/remove/run_removal.h"
 
 #include <cstring>
 
@@ -6,7 +6,7 @@
 #include "setup/htm_edit_command.h"
 #include "setup/install_dirs.h"
 #include "setup/path_text.h"
-#include "setup/restart_delete.h"
+#include "setup/remove/restart_delete.h"
 #include "setup/windows_settings.h"
 
 namespace {

@@ -2,8 +2,8 @@
 #include <windows.h>
 
 #include "common/stop_running_agent.h"
-#include "setup/copy_file.h"
-#include "setup/setup_program.h"
+#include "setup/install/copy_file.h"
+#include "setup/install/setup_program.h"
 
 namespace {
 

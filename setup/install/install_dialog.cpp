@@ -1,4 +1,4 @@
-#include "setup/install_dialog.h"
+#include "setup/install/install_dialog.h"
 
 #include "setup/install_dirs.h"
 

@@ -1,4 +1,4 @@
-#include "setup/register_removal.h"
+#include "setup/remove/register_removal.h"
 
 #include "setup/install_dirs.h"
 #include "setup/path_text.h"

@@ -9,7 +9,7 @@
 #pragma once
 
 #include "setup/registry_store.h"
-#include "setup/remove_actions.h"
+#include "setup/remove/remove_actions.h"
 
 // The command line that asks for the removal: "/uninstall", in any case,
 // with blanks around it. Any other opens the install dialog.

@@ -1,8 +1,8 @@
-#include "setup/copy_file.h"
+#include "setup/install/copy_file.h"
 
 #include <cstdint>
 
-#include "setup/file_io.h"
+#include "setup/install/file_io.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The install dialog: carries out the decisions of install_dialog.cpp.
 #include <windows.h>
 
-#include "setup/install_dialog.h"
-#include "setup/run_install.h"
-#include "setup/setup_program.h"
+#include "setup/install/install_dialog.h"
+#include "setup/install/run_install.h"
+#include "setup/install/setup_program.h"
 
 namespace {
 

@@ -40,7 +40,7 @@ def last_commit_time():
 
 
 def readme(version):
-    text = (SOURCE / "setup/dist_readme.txt").read_text().replace("@VERSION@", version)
+    text = (SOURCE / "release/dist_readme.txt").read_text().replace("@VERSION@", version)
     return text.replace("\n", "\r\n").encode("ascii")  # Notepad needs CR LF
 
 

@@ -4,8 +4,8 @@
 #pragma once
 #include <cstdint>
 
-#include "setup/install_actions.h"
-#include "setup/install_options.h"
+#include "setup/install/install_actions.h"
+#include "setup/install/install_options.h"
 
 constexpr int command_ok = 1;      // IDOK
 constexpr int command_cancel = 2;  // IDCANCEL, also Escape and the close box

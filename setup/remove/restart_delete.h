@@ -6,7 +6,7 @@
 // another program's NUL= line).
 #pragma once
 
-#include "setup/remove_actions.h"
+#include "setup/remove/remove_actions.h"
 
 // True when the deletion is scheduled.
 bool delete_at_restart(remove_actions& actions, const char* path);

@@ -1,4 +1,4 @@
-#include "setup/removal_record.h"
+#include "setup/remove/removal_record.h"
 
 #include <cstring>
 

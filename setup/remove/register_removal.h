@@ -6,8 +6,8 @@
 // message; the install stands.
 #pragma once
 
-#include "setup/install_actions.h"
-#include "setup/removal_record.h"
+#include "setup/install/install_actions.h"
+#include "setup/remove/removal_record.h"
 
 // What this run made; run_install fills it.
 extern removal_record made_by_install;

@@ -1,7 +1,7 @@
 // copy_file's file calls on Win32.
 #include <windows.h>
 
-#include "setup/file_io.h"
+#include "setup/install/file_io.h"
 
 namespace {
 

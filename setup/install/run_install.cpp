@@ -1,10 +1,10 @@
-#include "setup/run_install.h"
+#include "setup/install/run_install.h"
 
 #include "common/agent_classes.h"
 #include "setup/htm_edit_command.h"
 #include "setup/install_dirs.h"
 #include "setup/path_text.h"
-#include "setup/register_removal.h"
+#include "setup/remove/register_removal.h"
 
 char agent_path[256];
 

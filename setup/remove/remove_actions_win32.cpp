@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "common/stop_running_agent.h"
-#include "setup/remove_actions.h"
+#include "setup/remove/remove_actions.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <shlguid.h>
 #include <shlobj.h>
 
-#include "setup/setup_program.h"
+#include "setup/install/setup_program.h"
 
 long create_shortcut(const char* target, const char* link, const char* description,
                      const char* icon) {

@@ -7,8 +7,8 @@
 // editor side.
 #pragma once
 
-#include "setup/install_actions.h"
-#include "setup/install_options.h"
+#include "setup/install/install_actions.h"
+#include "setup/install/install_options.h"
 #include "setup/registry_store.h"
 
 // Expects find_editor_dir to have run (the dialog's start does it).
