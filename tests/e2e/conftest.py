@@ -6,7 +6,7 @@ from pathlib import Path
 import pytest
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
-from desktop import CLASS_FIRST, WM_DESTROY, Agent, Desktop  # noqa: E402,F401
+from desktop import CLASS_FIRST, WM_DESTROY, Agent, Desktop, installer  # noqa: E402,F401
 
 
 ran = []  # what the run's last line says: the programs and the Windows that Wine reported
@@ -15,7 +15,10 @@ ran = []  # what the run's last line says: the programs and the Windows that Win
 @pytest.fixture(scope="session")
 def desktop():
     d = Desktop().start()
+    installer.forget(d)  # the start is a logon: an install a run left would start an agent
+    d.end_own_programs()
     yield d
+    installer.forget(d)
     version = d.tool("cmd", "/c", "ver")[1].strip() or "an unknown version"
     ran.append(f"Ran the {d.arch[3:]}-bit programs of {d.bin} under {version} ({d.windows}), "
                "as Wine reports it")

@@ -1,12 +1,14 @@
 """OrvSetup.exe on the Wine desktop: its dialog, and what an install puts on
 disk, in the registry and in the running processes, and its messages."""
 import shutil
+import time
 
 import pytest
 
 from conftest import Agent
-from desktop.installer import (AGENT, AGENT_BOX, BOXES, EDIT_BOX, EDITOR_BOX, IDOK, SEND_TO_BOX,
-                               SS_ICON, SS_TYPEMASK, STARTUP_BOX, Setup, installed, prepare)
+from desktop.installer import (AGENT, AGENT_BOX, BOXES, EDIT_BOX, EDITOR_BOX, GERMAN_FOLDERS, IDOK,
+                               SEND_TO_BOX, SS_ICON, SS_TYPEMASK, STARTUP_BOX, WINE_FOLDERS, Setup,
+                               installed, prepare, remove)
 
 BS_TYPEMASK, BS_DEFPUSHBUTTON = 0xF, 0x1
 AGENT_MESSAGE = "Can't copy ORVAGENT.EXE. Make sure it isn't installed in the tray."
@@ -52,6 +54,24 @@ def test_an_install_leaves_what_it_reports(desktop, win, case, old, removed, pat
     assert removed or desktop.wait_presence(), "the new agent does not answer"
     editor_dir = COMMAND if path else r"C:\windows"
     assert installed(desktop, editor_dir) == expected(editor_dir, **outcome)
+
+
+@pytest.mark.parametrize("folders", [WINE_FOLDERS, GERMAN_FOLDERS], ids=["Wine's", "German"])
+def test_the_agent_starts_at_each_logon_from_the_shells_startup_folder(desktop, folders):
+    """The shortcuts go to the folders the shell names; a logon (wineboot) starts the agent
+    from there, and the removal takes them away again."""
+    assert Setup(desktop, prepare(desktop, folders)).finish() == []
+    assert installed(desktop, r"C:\windows") == expected(r"C:\windows")
+    desktop.end_own_programs()
+    desktop.tool("wineboot")
+    end = time.time() + 20
+    while installed(desktop, r"C:\windows")["running"] != [AGENT] and time.time() < end:
+        time.sleep(0.3)
+    assert desktop.wait_presence(), "no agent started at the logon"
+    remove(desktop, "Yes")
+    assert {key: value for key, value in installed(desktop, r"C:\windows").items()
+            if key in ("startup", "send_to", "running")} == {"startup": None, "send_to": None,
+                                                             "running": []}
 
 
 def test_installing_over_the_installed_agent_waits_for_it_to_end(desktop, win):

@@ -20,7 +20,17 @@ AGENT_DIR = r"C:\Program Files\Orvik"
 AGENT, SETUP_COPY = AGENT_DIR + r"\OrvAgent.exe", AGENT_DIR + r"\OrvSetup.exe"
 EDIT_KEY = r"HKCR\htmlfile\shell\Edit\Command"
 ENTRY_KEY = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvik"
-STARTUP, SEND_TO = "windows/Start Menu/Programs/StartUp/OrvWinAgent.lnk", "windows/SendTo/Orvik.lnk"
+# The shell's StartUp and Send To folders (User Shell Folders, read by Wine's shell32 and by
+# Windows'), with the shortcut an install puts in each: as a new Wine prefix has them, or
+# renamed as on a German Windows. Either must exist, or the shell names none.
+SHELL_FOLDERS_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders"
+LINKS = {"StartUp": "OrvWinAgent.lnk", "SendTo": "Orvik.lnk"}
+WINE_FOLDERS = {"StartUp": r"%USERPROFILE%\AppData\Roaming\Microsoft\Windows\Start Menu\Programs"
+                           r"\StartUp",
+                "SendTo": r"%USERPROFILE%\AppData\Roaming\Microsoft\Windows\SendTo"}
+GERMAN_FOLDERS = {"StartUp": "C:\\windows\\Startmen\u00fc\\Programme\\Autostart",
+                  "SendTo": "C:\\windows\\Senden an"}
+FIXED_FOLDERS = ("windows/Start Menu/Programs/StartUp", "windows/SendTo")
 # The console editor and its manual are not ours: stand-ins whose bytes tell them apart.
 STAND_INS = {"editor": b"MZ stand-in console editor\r\n" * 1500,  # over two copy chunks
              "manual": bytes(range(256)) * 80}
@@ -31,16 +41,44 @@ ENDINGS = {"OK": ("--child-id", IDOK, "--msg", BM_CLICK),
            "close box": ("--msg", WM_SYSCOMMAND, "--wparam", SC_CLOSE)}
 
 
-def prepare(desktop):
+def unix_path(desktop, path):
+    return desktop.prefix / "drive_c" / path[3:].replace("\\", "/")
+
+
+def shell_folders(desktop, folders=WINE_FOLDERS):
+    """Names the shell's StartUp and Send To folders, makes them, and takes any shortcut of
+    an install out of them (a logon, which every desktop start makes, would start the agent);
+    returns {value name: Unix path}."""
+    profile = desktop.tool("cmd", "/c", "echo %USERPROFILE%")[1].strip()
+    found = {}
+    for name, path in folders.items():
+        desktop.reg_add(SHELL_FOLDERS_KEY, name, path, "REG_EXPAND_SZ")
+        found[name] = unix_path(desktop, path.replace("%USERPROFILE%", profile))
+        found[name].mkdir(parents=True, exist_ok=True)
+        (found[name] / LINKS[name]).unlink(missing_ok=True)
+    return found
+
+
+def forget(desktop):
+    """No shortcut of an install left where a logon would start it, the shell's folders as
+    Wine names them, and no other folder of a German Windows."""
+    shell_folders(desktop)
+    shutil.rmtree(desktop.prefix / "drive_c/windows/Senden an", ignore_errors=True)
+    shutil.rmtree(desktop.prefix / "drive_c/windows/Startmen\u00fc", ignore_errors=True)
+
+
+def prepare(desktop, folders=WINE_FOLDERS):
     """No earlier install, nor its removal entry or deletions left for a restart; .htm files
-    of class htmlfile, the shell folders, and C:\\setupsrc with the editor, its manual, the
-    real agent and the installer itself; returns that folder."""
+    of class htmlfile, the shell's folders (those given, see shell_folders), and C:\\setupsrc
+    with the editor, its manual, the real agent and the installer itself; returns that
+    folder."""
     drive = desktop.prefix / "drive_c"
+    desktop.shell_folders = shell_folders(desktop, folders)
     for path in ("Program Files/Orvik", "setupsrc", "windows/orvtools", "windows/COMMAND"):
         shutil.rmtree(drive / path, ignore_errors=True)
-    for path in ("windows/Orvik.exe", "windows/Orvik.doc", STARTUP, SEND_TO):
+    for path in ("windows/Orvik.exe", "windows/Orvik.doc",
+                 *(f"{folder}/{link}" for folder, link in zip(FIXED_FOLDERS, LINKS.values()))):
         (drive / path).unlink(missing_ok=True)
-        (drive / path).parent.mkdir(parents=True, exist_ok=True)
     for path in (drive / "windows").iterdir():  # a program may have made WININIT.INI in any case
         if path.name.lower() == "wininit.ini":
             path.unlink()
@@ -156,7 +194,8 @@ def installed(desktop, editor_dir):
     running = [args[0] for _, args in desktop.processes()
                if args[0].lower().endswith("orvagent.exe")]
     return {"files": [names.get(p.read_bytes(), "other") if p.exists() else None for p in unix],
-            "startup": link(drive / STARTUP), "send_to": link(drive / SEND_TO),
+            "startup": link(desktop.shell_folders["StartUp"] / LINKS["StartUp"]),
+            "send_to": link(desktop.shell_folders["SendTo"] / LINKS["SendTo"]),
             "edit": edit or None, "running": running,
             "listed": [line for line in desktop.tool("uninstaller", "--list")[1].splitlines()
                        if "Orvik" in line]}

@@ -127,6 +127,9 @@ class Desktop:
             "WINEARCH": self.arch,
             "WINEDEBUG": "-all,err+all",  # Wine's errors only, into each program's log
             "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
+            # Unix file names in UTF-8: with LC_ALL=C Wine can neither see nor make a folder
+            # such as a German Windows's "Startmen\u00fc".
+            "LC_ALL": "C.UTF-8",
         })
         if not (self.prefix / "system.reg").exists():
             self.prefix.parent.mkdir(parents=True, exist_ok=True)
