@@ -40,7 +40,9 @@ edit_removal remove_htm_edit_command(registry_store& registry, const htm_edit_it
   if (registry.read_value(classes_root, item.key, nullptr, now, sizeof now) != value_text ||
       strcmp(now, item.command) != 0)
     return edit_not_ours;
-  if (item.before_kind != value_missing)
+  // A value before that could not be kept (value_unusable) is lost: the
+  // install's command goes all the same.
+  if (item.before_kind == value_text || item.before_kind == value_expandable_text)
     return registry.write_value(classes_root, item.key, nullptr, item.before, item.before_kind)
                ? edit_removed
                : edit_failed;

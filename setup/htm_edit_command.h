@@ -11,6 +11,7 @@ bool set_htm_edit_command(registry_store& registry, const char* command, htm_edi
 
 enum edit_removal {
   edit_removed,   // the value before is back, or the install's value and its empty keys are gone
+                  // (also when the value before was not kept)
   edit_not_ours,  // since changed or removed by someone else: left as it is
   edit_failed,    // it stays, or empty keys were left
 };

@@ -96,12 +96,16 @@ const char* find_editor_dir() {
   return editor_dir;
 }
 
+bool fixed_shortcut_dir(shell_folder folder, char (&out)[dir_capacity]) {
+  return directory_file(out, dir_capacity, windows_dir,
+                        folder == startup_folder ? "\\Start Menu\\Programs\\StartUp" : "\\SendTo");
+}
+
 const char* find_shortcut_dir(shell_folder folder) {
   static char shortcut_dir[dir_capacity];
   uint32_t length = read_shell_folder(folder, shortcut_dir, dir_capacity);
   if (length == 0)
-    directory_file(shortcut_dir, dir_capacity, windows_dir,
-                   folder == startup_folder ? "\\Start Menu\\Programs\\StartUp" : "\\SendTo");
+    fixed_shortcut_dir(folder, shortcut_dir);
   else if (length >= dir_capacity)
     shortcut_dir[0] = '\0';
   return shortcut_dir;

@@ -29,11 +29,18 @@ void consider_path_entry(const char* entry);
 // Returns agent_dir; empty when windows_dir has no drive letter.
 const char* find_agent_dir();
 
+// The names of what an install makes, each appended to its folder.
+constexpr char agent_file[] = "\\OrvAgent.exe", manual_file[] = "\\Orvik.doc",
+               editor_file[] = "\\Orvik.exe", setup_file[] = "\\OrvSetup.exe",
+               startup_link[] = "\\OrvWinAgent.lnk", send_to_link[] = "\\Orvik.lnk";
+
 // The StartUp or Send To folder: where the shell keeps it, else (the shell
-// names none) where an English Windows 95 without user profiles has it,
-// under the Windows directory that the last find_editor_dir read. Empty
-// when neither fits.
+// names none) the fixed one. Empty when neither fits.
 const char* find_shortcut_dir(shell_folder folder);
+// Where an English Windows 95 without user profiles has the folder, under
+// the Windows directory that the last find_editor_dir or find_windows_dir
+// read; false, out empty, when it does not fit.
+bool fixed_shortcut_dir(shell_folder folder, char (&out)[dir_capacity]);
 
 // Each reads its buffer afresh; a path that does not fit is read as empty.
 const char* find_windows_dir();

@@ -51,6 +51,19 @@ bool append_number(char* out, size_t capacity, uint32_t value) {
   return append_text(out, capacity, digits + at);
 }
 
+bool has_dot_component(const char* path) {
+  size_t dots = 0;  // in the component so far; -1 once it holds anything else
+  for (const char* at = path;; ++at) {
+    if (*at == '\\' || *at == '/' || *at == '\0') {
+      if (dots == 1 || dots == 2) return true;
+      if (*at == '\0') return false;
+      dots = 0;
+    } else {
+      dots = *at == '.' && dots != size_t(-1) ? dots + 1 : size_t(-1);
+    }
+  }
+}
+
 bool directory_file(char* out, size_t capacity, const char* directory, const char* tail) {
   if (capacity == 0) return false;
   out[0] = '\0';

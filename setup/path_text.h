@@ -23,6 +23,10 @@ bool append_text(char* out, size_t capacity, const char* text);
 // Appends value in decimal; false (out unchanged) when it would not fit.
 bool append_number(char* out, size_t capacity, uint32_t value);
 
+// True when a component of the path, between backslashes or slashes, is
+// "." or "..": the path may then lead anywhere.
+bool has_dot_component(const char* path);
+
 // out := directory followed by tail (which starts with its own backslash).
 // False, out empty, when the directory is empty or the path does not fit.
 bool directory_file(char* out, size_t capacity, const char* directory, const char* tail);

@@ -22,6 +22,12 @@ class registry_store {
   virtual bool write_value(registry_root root, const char* key, const char* name, const char* text,
                            value_kind kind) = 0;
   virtual bool delete_value(registry_root root, const char* key, const char* name) = 0;
+  // A list of texts (REG_MULTI_SZ) under HKEY_LOCAL_MACHINE, each ended by a NUL; an empty
+  // text may stand among them. Read returns the bytes of the value as stored, with two NULs
+  // more after them in out; 0 when there is none or it does not fit (capacity - 2 or more).
+  // Write stores length bytes and one NUL more that closes the list.
+  virtual size_t read_lines(const char* key, const char* name, char* out, size_t capacity) = 0;
+  virtual bool write_lines(const char* key, const char* name, const char* lines, size_t length) = 0;
   // A key that cannot be looked into holds something: it is never deleted.
   virtual key_content key_state(registry_root root, const char* key) = 0;
   virtual bool delete_key(registry_root root, const char* key) = 0;

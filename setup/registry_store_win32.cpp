@@ -58,6 +58,28 @@ class system_registry_store final : public registry_store {
     return result == ERROR_SUCCESS;
   }
 
+  size_t read_lines(const char* key, const char* name, char* out, size_t capacity) override {
+    HKEY opened;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+      return 0;
+    DWORD type = REG_NONE, size = DWORD(capacity - 2);
+    LONG result = RegQueryValueExA(opened, name, nullptr, &type, reinterpret_cast<BYTE*>(out), &size);
+    RegCloseKey(opened);
+    if (result != ERROR_SUCCESS || type != REG_MULTI_SZ) return 0;
+    out[size] = out[size + 1] = '\0';  // as other programs wrote it: its own may be missing
+    return size;
+  }
+
+  bool write_lines(const char* key, const char* name, const char* lines, size_t length) override {
+    HKEY opened;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
+      return false;
+    LONG result = RegSetValueExA(opened, name, 0, REG_MULTI_SZ,
+                                 reinterpret_cast<const BYTE*>(lines), DWORD(length + 1));
+    RegCloseKey(opened);
+    return result == ERROR_SUCCESS;
+  }
+
   key_content key_state(registry_root root, const char* key) override {
     HKEY opened;
     LONG result = RegOpenKeyExA(root_key(root), key, 0, KEY_READ, &opened);

@@ -7,7 +7,7 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int) {
   if (is_remove_command(command_line))
-    run_removal(system_remove_actions(), system_registry());
+    run_removal(system_remove_actions(), system_registry(), system_restart_os());
   else
     show_install_dialog(instance);
   return 0;

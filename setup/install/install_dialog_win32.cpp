@@ -41,7 +41,8 @@ BOOL command(HWND dialog, int control) {
 
   switch (result.outcome) {
     case dialog_installs_then_ends:
-      run_install(install_options, system_install_actions(), system_registry());
+      run_install(install_options, system_install_actions(), system_registry(),
+                  system_restart_os());
       EndDialog(dialog, 1);
       return TRUE;
     case dialog_ends:

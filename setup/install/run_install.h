@@ -10,9 +10,12 @@
 #include "setup/install/install_actions.h"
 #include "setup/install/install_options.h"
 #include "setup/registry_store.h"
+#include "setup/remove/restart_delete.h"
 
-// Expects find_editor_dir to have run (the dialog's start does it).
-void run_install(const option_flags& options, install_actions& actions, registry_store& registry);
+// Expects find_editor_dir to have run (the dialog's start does it). What it
+// puts in place is kept from a deletion at restart that a removal left.
+void run_install(const option_flags& options, install_actions& actions, registry_store& registry,
+                 restart_os& restart);
 
 // The agent's destination path of the last run, empty unless it was copied.
 extern char agent_path[256];

@@ -19,26 +19,36 @@ constexpr char incomplete_message[] =
     "Not all that was installed could be recorded: removing Orvik will leave some of it.";
 
 // The installer's own copy; true when it is in place, also when it already
-// runs from there.
-bool copy_installer(install_actions& actions, const char* folder) {
+// runs from there (by its long or its short name).
+bool copy_installer(install_actions& actions, restart_os& restart, registry_store& registry,
+                    const char* folder) {
   char destination[dir_capacity];
   const char* own = find_module_path();
-  if (own[0] == '\0' || !directory_file(destination, sizeof destination, folder, "\\OrvSetup.exe"))
+  if (own[0] == '\0' || !directory_file(destination, sizeof destination, folder, setup_file))
     return false;
-  if (!equal_ignoring_case(own, destination) && !actions.copy_file(own, destination)) return false;
-  add_record_file(made_by_install, destination);
-  return true;
+  if (!same_file(restart, own, destination) && !actions.copy_file(own, destination)) return false;
+  keep_at_restart(restart, registry, destination);
+  return add_record_file(made_by_install, destination);
+}
+
+bool made_anything(const removal_record& made) {
+  for (const auto& file : made.files)
+    if (file[0]) return true;
+  for (const auto& edit : made.edits)
+    if (edit.key[0]) return true;
+  return false;
 }
 
 }  // namespace
 
-void register_removal(install_actions& actions, registry_store& registry) {
+void register_removal(install_actions& actions, registry_store& registry, restart_os& restart) {
   removal_record& made = made_by_install;
-  if (made.file_count == 0 && made.edit.key[0] == '\0') return;  // nothing was put in place
+  if (!made_anything(made)) return;
   const char* folder = find_agent_dir();
   copy_text(made.agent_folder, sizeof made.agent_folder, folder);
   actions.create_directory(folder);
-  bool copied = copy_installer(actions, folder);
+  if (folder[0]) keep_at_restart(restart, registry, folder);  // as a removal on NT asks
+  bool copied = copy_installer(actions, restart, registry, folder);
 
   read_record(registry, recorded, nullptr);
   bool whole = merge_record(recorded, made);

@@ -8,8 +8,9 @@
 
 #include "setup/install/install_actions.h"
 #include "setup/remove/removal_record.h"
+#include "setup/remove/restart_delete.h"
 
 // What this run made; run_install fills it.
 extern removal_record made_by_install;
 
-void register_removal(install_actions& actions, registry_store& registry);
+void register_removal(install_actions& actions, registry_store& registry, restart_os& restart);

@@ -14,15 +14,9 @@ class remove_actions {
   virtual void stop_agent(const char* class_name) = 0;  // waits until it has ended
   virtual uint32_t delete_file(const char* path) = 0;
   virtual uint32_t remove_directory(const char* path) = 0;  // an empty one only
-  // MoveFileEx's delayed delete, Windows NT only; true when scheduled.
-  virtual bool delete_at_boot(const char* path) = 0;
-  // False when there is none (no such file) or it does not fit.
-  virtual bool short_path(const char* path, char* out, uint32_t capacity) = 0;
-  // A profile section as lines each ended by a NUL, one more NUL after the
-  // last; returns the characters before that last NUL (capacity - 2: cut).
-  virtual uint32_t read_profile_section(const char* file, const char* section, char* out,
-                                        uint32_t capacity) = 0;
-  virtual bool write_profile_section(const char* file, const char* section, const char* lines) = 0;
+  // The file's read-only attribute: the user's "leave it", which a deletion
+  // at restart would not get past either.
+  virtual bool is_read_only(const char* path) = 0;
 
  protected:
   ~remove_actions() = default;

@@ -30,22 +30,9 @@ class system_actions final : public remove_actions {
     return done_or_error(RemoveDirectoryA(path));
   }
 
-  bool delete_at_boot(const char* path) override {
-    return MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
-  }
-
-  bool short_path(const char* path, char* out, uint32_t capacity) override {
-    DWORD length = GetShortPathNameA(path, out, capacity);
-    return length > 0 && length < capacity;
-  }
-
-  uint32_t read_profile_section(const char* file, const char* section, char* out,
-                                uint32_t capacity) override {
-    return GetPrivateProfileSectionA(section, out, capacity, file);
-  }
-
-  bool write_profile_section(const char* file, const char* section, const char* lines) override {
-    return WritePrivateProfileSectionA(section, lines, file) != FALSE;
+  bool is_read_only(const char* path) override {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
   }
 };
 

@@ -75,4 +75,4 @@ uint32_t read_shell_folder(shell_folder folder, char* out, uint32_t size) {
   const std::string& named = fake_settings.shell_folders[folder];
   return named.empty() ? 0 : answer(named, out, size);
 }
-bool windows_is_nt() { return true; }
+bool windows_is_nt() { return fake_settings.nt; }

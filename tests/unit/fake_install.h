@@ -3,6 +3,7 @@
 // removal's actions recorded in order, with the registry as a map.
 #pragma once
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -13,6 +14,7 @@
 #include "setup/install/install_actions.h"
 #include "setup/registry_store.h"
 #include "setup/remove/remove_actions.h"
+#include "setup/remove/restart_delete.h"
 
 struct fake_install_settings_state {
   std::string windows_directory, system_directory;
@@ -20,6 +22,7 @@ struct fake_install_settings_state {
   int path_reads = 0;
   std::string module_path = "A:\\OrvSetup.exe";
   std::string shell_folders[2] = {"", ""};  // StartUp, Send To; empty: the shell names none
+  bool nt = true;  // else Windows 95
 };
 inline fake_install_settings_state fake_settings;
 
@@ -33,13 +36,16 @@ struct fake_install_files_state {
 inline fake_install_files_state fake_files;
 
 // The install's and the removal's actions, and the registry. Copies from failing_sources fail;
-// the removal's files are a set of paths, deleted unless errors holds a Windows error for one; no
-// short paths, no WININIT.INI: it runs as on Windows NT. Registry keys are paths ("HKCR\\...",
-// names compared with case) to values by name ("" the default); .htm files are of class
-// htmlfile. With refuse_machine nothing under HKEY_LOCAL_MACHINE changes; a key with subkeys stays.
-struct recording_actions final : install_actions, remove_actions, registry_store {
+// the removal's files are a set of paths, deleted unless errors holds a Windows error for one.
+// A short path is the path in capitals with "PROGRAM FILES" as PROGRA~1; profiles are sections
+// by file; a delete at boot is a pair in PendingFileRenameOperations, as Windows NT keeps it.
+// Registry keys are paths ("HKCR\\...", names compared with case) to values by name ("" the
+// default); .htm files are of class htmlfile. With refuse_machine nothing under
+// HKEY_LOCAL_MACHINE changes; a key with subkeys stays.
+struct recording_actions final : install_actions, remove_actions, registry_store, restart_os {
   std::vector<std::string> log;
-  std::set<std::string> failing_sources, files;
+  std::set<std::string> failing_sources, files, read_only;
+  std::map<std::string, std::string> profiles;  // file and section -> lines, each ended by NUL
   std::map<std::string, uint32_t> errors;
   std::map<std::string, std::map<std::string, std::pair<value_kind, std::string>>> keys = {
       {"HKCR\\.htm", {{"", {value_text, "htmlfile"}}}}};
@@ -73,10 +79,44 @@ struct recording_actions final : install_actions, remove_actions, registry_store
     auto in = [&](auto& file) { return file.rfind(path + std::string("\\"), 0) == 0; };
     return std::any_of(files.begin(), files.end(), in) ? 145 : 0;
   }
-  bool delete_at_boot(const char* path) override { return add("at boot " + std::string(path)), 1; }
-  bool short_path(const char*, char*, uint32_t) override { return false; }
-  uint32_t read_profile_section(const char*, const char*, char*, uint32_t) override { return 0; }
-  bool write_profile_section(const char*, const char*, const char*) override { return false; }
+  bool is_read_only(const char* path) override { return read_only.count(path); }
+  bool delete_at_boot(const char* file) override {
+    add("at boot " + std::string(file));
+    auto& [kind, lines] = keys[path(local_machine, pending)][pending_value];
+    return kind = value_text, lines += "\\??\\" + std::string(file) + '\0' + '\0', true;
+  }
+  bool short_path(const char* path, char* out, uint32_t capacity) override {
+    std::string text = path;
+    std::transform(text.begin(), text.end(), text.begin(), ::toupper);
+    if (auto at = text.find("PROGRAM FILES"); at != std::string::npos) text.replace(at, 13, "PROGRA~1");
+    return text.size() < capacity && memcpy(out, text.c_str(), text.size() + 1);
+  }
+  uint32_t read_profile_section(const char* file, const char* section, char* out,
+                                uint32_t capacity) override {
+    std::string lines = profiles[file + std::string("|") + section];
+    lines.resize(std::min<size_t>(lines.size(), capacity - 2));
+    memcpy(out, (lines + '\0' + '\0').data(), lines.size() + 2);
+    return uint32_t(lines.size());
+  }
+  bool write_profile_section(const char* file, const char* section, const char* lines) override {
+    add("wininit " + std::string(lines));
+    const char* end = lines;
+    while (*end) end += strlen(end) + 1;
+    return profiles[file + std::string("|") + section].assign(lines, end), true;
+  }
+  static constexpr const char* pending = "System\\CurrentControlSet\\Control\\Session Manager";
+  static constexpr const char* pending_value = "PendingFileRenameOperations";
+  size_t read_lines(const char* key, const char* name, char* out, size_t capacity) override {
+    auto k = keys.find(path(local_machine, key));
+    if (k == keys.end() || !k->second.count(name)) return 0;
+    const std::string& lines = k->second[name].second;
+    if (lines.size() + 2 > capacity) return 0;
+    return memcpy(out, (lines + '\0' + '\0').data(), lines.size() + 2), lines.size();
+  }
+  bool write_lines(const char* key, const char* name, const char* lines, size_t length) override {
+    return !refused(local_machine) && (keys[path(local_machine, key)][name] =
+                                           {value_text, std::string(lines, length)}, true);
+  }
 
   static std::string path(registry_root root, const char* key) {
     return (root == classes_root ? "HKCR\\" : "HKLM\\") + std::string(key);

@@ -140,7 +140,7 @@ const std::map<char, strings> steps = {
 static strings run(const option_flags& options, const std::set<std::string>& failing = {}) {
   recording_actions actions;
   actions.failing_sources = failing;
-  run_install(options, actions, actions);
+  run_install(options, actions, actions, actions);
   if (!actions.log.empty() && actions.log.back().rfind("copy A:", 0) == 0)
     actions.log.resize(actions.log.size() - 2);
   char edit[300];
