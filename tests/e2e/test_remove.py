@@ -13,8 +13,8 @@ QUESTION = ("Remove Orvik from this computer? Its agent is stopped, and the edit
             "the manual, the shortcuts and the .htm Edit command are removed.")
 NONE = "Orvik is not installed: there is nothing to remove."
 LATER = f"\n\n{SETUP_COPY}: goes when Windows restarts"
-WAITS = LATER + ", and its folder with it if nothing else is in it"
-WAITS_95 = LATER + "; its folder stays"
+GOES, STAYS = ", and its folder with it if nothing else is in it", "; its folder stays"
+WAITS = LATER + GOES
 REMOVED, EXCEPT = "Orvik was removed." + WAITS, "Orvik was removed, except for:\n"
 LISTED = ("\n\nOrvik stays in the list of programs with what is left, so that removing it again "
           "can finish the job.")
@@ -43,7 +43,7 @@ def left(files=(None, None, None, None, "setup"), listed=()):
 
 def removed(desktop):
     """A whole removal's message: Windows 95 and 98 cannot delete a folder at the restart."""
-    return REMOVED.replace(WAITS, WAITS_95) if desktop.windows in ("win95", "win98") else REMOVED
+    return REMOVED.replace(GOES, STAYS) if desktop.windows in ("win95", "win98") else REMOVED
 
 
 def edit_command(desktop, key):
@@ -107,7 +107,7 @@ CASES = [
 def test_a_removal(desktop, win, case, answers, messages, remains, restarted):
     """Run from the list ("Yes"), the setup folder (no install) or the installer's copy."""
     if desktop.windows in ("win95", "win98"):  # no delayed delete of the folder there
-        messages = [m.replace(WAITS, WAITS_95) for m in messages]
+        messages = [m.replace(GOES, STAYS) for m in messages]
     before(desktop, win, case)
     if case == "another command line":
         assert Setup(desktop, win / "setupsrc", args=["/foo"]).finish("cancel") == messages
