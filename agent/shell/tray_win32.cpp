@@ -69,13 +69,15 @@ static void show_tray_menu(HWND window) {
   SetForegroundWindow(window);
   int command = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0,
                                window, nullptr);
+  // Windows 95's tray menu does not close on the next click unless the
+  // window gets a message right after the menu returns.
+  PostMessageA(window, WM_NULL, 0, 0);
+  DestroyMenu(menu);
   if (command == IDM_ABOUT) {
     show_about(window);
   } else if (command == IDM_QUIT) {
     DestroyWindow(window);
   }
-  PostMessageA(window, WM_NULL, 0, 0);
-  DestroyMenu(menu);
 }
 
 void tray_callback(HWND window, LPARAM mouse_message) {
