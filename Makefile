@@ -8,6 +8,7 @@
 #   make test-versions  the end-to-end tests under Windows 95, 98, XP and 10 (as Wine reports them)
 #   make fuzz     each fuzz target for FUZZ_SECONDS (default 60)
 #   make bench    benchmarks (not part of make test)
+#   make soak     the benchmark's soak alone: GDI objects and memory over rounds of every event
 #   make dist     a zip for Windows users and its SHA-256
 
 BUILD ?= build
@@ -18,7 +19,7 @@ FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = capture print_names layout dialog install_path
 FUZZ_BIN = $(BUILD)/fuzz/tests/fuzz
 
-.PHONY: all deps host asan win32 win64 windows unit valgrind fuzz-build fuzz-replay fuzz binaries e2e test test-versions demo bench dist clean
+.PHONY: all deps host asan win32 win64 windows unit valgrind fuzz-build fuzz-replay fuzz binaries e2e test test-versions demo bench soak dist clean
 
 all: host win32 win64
 
@@ -101,6 +102,9 @@ bench: deps windows
 	cmake -S . -B $(BUILD)/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
 	cmake --build $(BUILD)/bench -j$(JOBS) --target layout_bench
 	ORV_BUILD=$(abspath $(BUILD)) /usr/bin/python3 bench/run_bench.py
+
+soak: deps windows
+	ORV_BUILD=$(abspath $(BUILD)) /usr/bin/python3 bench/soak.py
 
 # orvik-windows-VERSION.zip and its .sha256, VERSION from common/version.h.
 dist: win32

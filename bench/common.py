@@ -7,6 +7,8 @@ alike. A figure is the median of its per-round values, shown with the
 lowest and highest round; the ratio is the median of the per-round ratios.
 """
 import json
+import os
+import platform
 import statistics
 import subprocess
 import sys
@@ -50,6 +52,16 @@ class Program:
         self.desktop.desk("message", "--class", self.class_name, "--msg", message, "--post")
         self.process.wait(timeout=timeout)
         return peak
+
+
+def machine(desktop):
+    """The header line of a table: when, on what, with which Wine and programs."""
+    cpu = next((line.split(":", 1)[1].strip() for line in Path("/proc/cpuinfo").read_text().splitlines()
+                if line.startswith("model name")), platform.machine())
+    wine = subprocess.run([desktop.wine, "--version"], capture_output=True, text=True).stdout.strip()
+    return (f"{time.strftime('%Y-%m-%d %H:%M')}, {platform.node()}: {os.cpu_count()} x {cpu}, "
+            f"{platform.system()} {platform.release()}; the benchmark on CPU 0 alone; {wine}, {desktop.arch} programs "
+            f"({desktop.bin}), Windows version {desktop.windows}")
 
 
 def status_kib(pid, field):

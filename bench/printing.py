@@ -147,11 +147,11 @@ def measure(desktop, server, table):
     for label in ("1 MB", "5 MB"):
         a, n = runs["agent", label], runs["notepad", label]
         table.add(f"print {label}: own cost, to the whole job at the print server", [j["cost"] for j in a],
-                  "notepad /p", [j["cost"] for j in n], "s", 1, target="<= 0.8")
+                  "notepad /p", [j["cost"] for j in n], "s", 1)
         table.add(f"print {label}: to the finished PDF", [a[0]["pdf"]], "notepad /p", [n[0]["pdf"]], "s", 1)
         table.add(f"print {label}: pages", [a[0]["pages"]], "notepad /p", [n[0]["pages"]], "", 0)
         table.add(f"print {label}: own cost per page", [1000 * j["cost"] / a[0]["pages"] for j in a], "notepad /p",
-                  [1000 * j["cost"] / n[0]["pages"] for j in n], "ms", 0)
+                  [1000 * j["cost"] / n[0]["pages"] for j in n], "ms", 0, target="<= 1")
         table.add(f"print {label}: peak memory of the printing process", [j["peak"] for j in a], "notepad /p",
                   [j["peak"] for j in n], "MiB", 1, target="<= 1")
     scaling(table, runs)

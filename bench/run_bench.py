@@ -4,13 +4,13 @@ the same run on the same machine, printed as one table (and written to
 build/bench-results/table.md).
 
 Sections: the text layout on the host (Google Benchmark), start-up, the
-round trip of each request code, resident memory, and printing. Under
+round trip of each request code, resident memory, the soak (GDI objects
+and memory over rounds of every event), and printing. Under
 Wine the programs run as the desktop harness picks them (the 32-bit build
 where the machine runs 32-bit code), Windows version from ORV_WINDOWS.
 """
 import json
 import os
-import platform
 import statistics
 import subprocess
 import sys
@@ -20,8 +20,9 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import printing  # noqa: E402
 import round_trips  # noqa: E402
+import soak  # noqa: E402
 import startup  # noqa: E402
-from common import OUT, Table  # noqa: E402
+from common import OUT, Table, machine  # noqa: E402
 from desktop import BUILD, Desktop, printserver  # noqa: E402
 
 LAYOUT_BENCH = BUILD / "bench" / "bench" / "layout_bench"
@@ -45,15 +46,6 @@ def layout(table):
     return statistics.median(rate["layout_10mb"])
 
 
-def machine(desktop):
-    cpu = next((line.split(":", 1)[1].strip() for line in Path("/proc/cpuinfo").read_text().splitlines()
-                if line.startswith("model name")), platform.machine())
-    wine = subprocess.run([desktop.wine, "--version"], capture_output=True, text=True).stdout.strip()
-    return (f"{time.strftime('%Y-%m-%d %H:%M')}, {platform.node()}: {os.cpu_count()} x {cpu}, "
-            f"{platform.system()} {platform.release()}; the benchmark on CPU 0 alone; {wine}, {desktop.arch} programs "
-            f"({desktop.bin}), Windows version {desktop.windows}")
-
-
 def main():
     # Everything this run starts (X server, Wine, print server, programs)
     # shares one CPU. A round trip wakes the probe, the Wine server and the
@@ -70,7 +62,8 @@ def main():
     try:
         about = machine(desktop)
         for title, section in (("Start-up", startup.measure), ("Request round trips", round_trips.measure),
-                               ("Resident memory", round_trips.resident)):
+                               ("Resident memory", round_trips.resident),
+                               ("Soak", lambda d, t: soak.measure(d, server, t))):
             began = time.time()
             print(f"{title}...", end=" ", flush=True)
             section(desktop, table)

@@ -23,6 +23,10 @@ namespace {
 // as the new shell knows none of them. 0 until registered.
 UINT taskbar_created = 0;
 const char* tray_tip = "";
+// Loaded once and kept until the icon leaves the tray: a new shell gets the
+// same icon again. Windows 95 shares one GDI heap among all programs, and
+// an icon loaded per shell restart would never be given back.
+HICON tray_icon = nullptr;
 
 }  // namespace
 
@@ -33,9 +37,11 @@ void tray_add(HWND window, const char* tip) {
   tray_data(data, window);
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data.uCallbackMessage = WM_AGENT_TRAY;
-  data.hIcon = HICON(LoadImageA(agent_instance, MAKEINTRESOURCEA(IDI_AGENT), IMAGE_ICON,
-                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
-                                LR_DEFAULTCOLOR));
+  if (!tray_icon)
+    tray_icon = HICON(LoadImageA(agent_instance, MAKEINTRESOURCEA(IDI_AGENT), IMAGE_ICON,
+                                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                 LR_DEFAULTCOLOR));
+  data.hIcon = tray_icon;
   lstrcpynA(data.szTip, tip, sizeof data.szTip);
   Shell_NotifyIconA(NIM_ADD, &data);
 }
@@ -50,6 +56,8 @@ void tray_remove(HWND window) {
   NOTIFYICONDATAA data;
   tray_data(data, window);
   Shell_NotifyIconA(NIM_DELETE, &data);
+  if (tray_icon) DestroyIcon(tray_icon);
+  tray_icon = nullptr;
 }
 
 static void show_tray_menu(HWND window) {
@@ -61,13 +69,15 @@ static void show_tray_menu(HWND window) {
   SetForegroundWindow(window);
   int command = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0,
                                window, nullptr);
+  // Windows 95's tray menu does not close on the next click unless the
+  // window gets a message right after the menu returns.
+  PostMessageA(window, WM_NULL, 0, 0);
+  DestroyMenu(menu);
   if (command == IDM_ABOUT) {
     show_about(window);
   } else if (command == IDM_QUIT) {
     DestroyWindow(window);
   }
-  PostMessageA(window, WM_NULL, 0, 0);
-  DestroyMenu(menu);
 }
 
 void tray_callback(HWND window, LPARAM mouse_message) {

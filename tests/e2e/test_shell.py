@@ -88,8 +88,14 @@ def test_the_tray_menu_opens_about_and_quits(desktop):
 def test_the_tray_icon_comes_back_when_the_shell_starts_again(desktop):
     """Wine's shell never restarts by itself: orvdesk takes the icon out of the tray as a new
     shell would not know it, then broadcasts what a new shell sends. A modify that changes
-    nothing succeeds only for an icon the tray holds."""
+    nothing succeeds only for an icon the tray holds. Windows 95 shares one GDI heap among
+    all programs: the agent must hold no more GDI objects after the restarts than before."""
+    counted = desktop.desk("gdi-objects", "--brushes", 10)[1][0]
+    assert [counted[k]["total"] - counted["gdi_objects"]["total"]
+            for k in ("with_brushes", "after_delete")] == [10, 0], "the count misses objects"
     Agent(desktop).wait_answering()
+    gdi_objects = lambda: desktop.gdi_objects("--class", CLASS_FIRST)["total"]  # noqa: E731
+    before = gdi_objects()
     tray = lambda action: desktop.desk("tray", action, "--class", CLASS_FIRST)[0] == 0  # noqa: E731
     for _ in range(3):
         assert tray("delete") and not tray("modify"), "the icon was not taken out"
@@ -99,3 +105,4 @@ def test_the_tray_icon_comes_back_when_the_shell_starts_again(desktop):
             time.sleep(0.1)
         assert tray("modify"), "the icon did not come back"
         assert_reply(desktop.send("--code", 7), 8)
+    assert gdi_objects() == before, "GDI objects gained over three shell restarts"

@@ -321,6 +321,14 @@ class Desktop:
                 env=self.env, stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL)
         return ProbeStream(process, stop_file, out_path)
 
+    def gdi_objects(self, *args):
+        """orvdesk gdi-objects with these arguments (--pid N, --class C, ...):
+        the GDI objects the process holds, {"total": n, "stock": n, kind: n, ...}."""
+        code, objects, text = self.desk("gdi-objects", *args)
+        if code != 0 or not objects or not objects[-1].get("gdi_objects"):
+            raise RuntimeError(f"orvdesk gdi-objects {' '.join(map(str, args))}: {text.strip()}")
+        return objects[-1]["gdi_objects"]
+
     def screenshot(self, name):
         ARTIFACTS.mkdir(parents=True, exist_ok=True)
         path = ARTIFACTS / name

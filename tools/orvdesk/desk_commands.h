@@ -17,6 +17,7 @@ int cmd_command_line(const probe_args& args);
 int cmd_printer_metrics(const probe_args& args);
 int cmd_tray(const probe_args& args);
 int cmd_taskbar_created(const probe_args& args);
+int cmd_gdi_objects(const probe_args& args);
 
 // Handles messages until the deadline passes or the stop file (--stop-file)
 // exists; done() may end it sooner.

@@ -60,6 +60,12 @@ const char help_text[] =
     "      which succeeds only for an icon the tray holds.\n"
     "  orvdesk taskbar-created\n"
     "      Broadcasts \"TaskbarCreated\", as a shell does once it has started.\n"
+    "  orvdesk gdi-objects (--pid N | --hwnd H | --class C [--title T])\n"
+    "      The GDI objects the process (or the window's) holds, in all and by\n"
+    "      kind, stock objects among them, read from its GDI handle table.\n"
+    "  orvdesk gdi-objects --brushes N\n"
+    "      orvdesk's own count, with N more brushes and with them deleted: the\n"
+    "      count follows what a process makes and deletes.\n"
     "\n"
     "Programs and printers:\n"
     "  orvdesk run \"COMMAND LINE\" [--program FILE] [--cwd DIR] [--wait MS]\n"
@@ -78,6 +84,7 @@ const probe_command commands[] = {
     {"window", cmd_window},       {"window-info", cmd_window_info},
     {"wait-window", cmd_wait_window}, {"message", cmd_message},
     {"tray", cmd_tray},           {"taskbar-created", cmd_taskbar_created},
+    {"gdi-objects", cmd_gdi_objects},
     {"run", cmd_run},             {"command-line", cmd_command_line},
     {"printer-metrics", cmd_printer_metrics},
 };
