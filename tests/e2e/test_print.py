@@ -1,5 +1,6 @@
 """Spool names, the printer list and print jobs through Wine's spooler to a private CUPS
-server whose printers write PDF files, read back with pdfinfo and pdftotext."""
+server whose printers write PDF files, read back with pdfinfo and pdftotext; and jobs on
+a FILE: port, whose "Print to File" dialog runs on the agent's thread."""
 import os
 import re
 import shutil
@@ -10,7 +11,8 @@ from pathlib import Path
 import pytest
 
 from conftest import Agent, assert_reply
-from desktop import pdf_info, pdf_text, printserver
+from desktop import pdf_info, pdf_text, printserver, ps_to_pdf
+from desktop.file_port import TITLE, answer, dialogs, file_port, wait_dialogs, written
 
 pytestmark = pytest.mark.shared_agent
 DEFAULT = printserver.DEFAULT
@@ -35,10 +37,12 @@ def spool_folder(tmp_path_factory):
 
 
 @pytest.fixture(scope="module")
-def print_agent(desktop, server, spool_folder):
+def print_agent(desktop, server, spool_folder, tmp_path_factory):
     """One agent for the module, started after the print server (Wine reads
-    the printers when a program starts), with TMP in a folder of the test's."""
-    a = Agent(desktop, tmp=desktop.windows_path(spool_folder)).wait_answering()
+    the printers when a program starts), with TMP in a folder of the test's and
+    its current folder in another, where Wine puts a FILE: port's stray output."""
+    a = Agent(desktop, tmp=desktop.windows_path(spool_folder),
+              cwd=tmp_path_factory.mktemp("agent cwd")).wait_answering()
     yield a
     a.quit()
     desktop.end_own_programs()
@@ -119,6 +123,31 @@ def test_jobs_print_in_order_every_character_page_and_line_as_the_printer_measur
     assert "".join(pieces) == long_word and len(pieces) == 3
     assert all(abs(len(piece) / per_line - 1) < 0.05 for piece in pieces[:2]), (pieces, per_line)
     assert all(gone(spool) for _, spool in spools), "a spool file is left after printing"
+
+
+def test_a_job_sent_while_a_print_to_file_dialog_is_open_waits_for_the_one_before(
+        desktop, pdf_server, tmp_path):
+    """StartDoc on a FILE: port runs the "Print to File" dialog on the agent's thread; a job
+    sent meanwhile starts after the first has ended: one dialog at a time, each document whole."""
+    jobs = {f"Job {n}": [f"job {n} line {i:03}" for i in range(1, 71)] for n in (1, 2)}
+    outputs = [tmp_path / f"{title}.ps" for title in jobs]
+    with file_port(desktop, "OrvikDraft", tmp_path):
+        spools = []
+        for title, lines in jobs.items():
+            (tmp_path / title).write_text("\r\n".join(lines))
+            spools.append(print_file(desktop, tmp_path / title, title, "OrvikDraft")[1])
+        for n, out in enumerate(outputs):
+            wait_dialogs(desktop)
+            assert n or desktop.wait_presence(5), "no answer to presence while the dialog is open"
+            open_now = dialogs(desktop)
+            assert len(open_now) == 1, f"{len(open_now)} {TITLE} dialogs open at once"
+            answer(desktop, open_now[0], out)
+            assert written(out), f"nothing written to {out.name}"
+    for out, (title, lines) in zip(outputs, jobs.items()):
+        pdf = ps_to_pdf(out)
+        printed = [line.strip() for line in pdf_text(pdf).split("\n") if line.strip()]
+        assert (pdf_info(pdf)[0], printed) == (title, lines) and pdf_info(pdf)[1] > 1
+    assert all(gone(spool) for spool in spools), "a spool file is left after printing"
 
 
 # -- faults of the surroundings; the end of the module: its printers, folder and agent change --

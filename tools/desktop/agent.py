@@ -20,7 +20,7 @@ class Agent:
             self.process = desktop.start_program(self.path, cwd=cwd, env=env)
         else:
             batch = desktop.prefix / "drive_c" / f"agent-{time.time_ns()}.bat"
-            self.process = desktop.start_with_tmp(self.path, tmp, batch)
+            self.process = desktop.start_with_tmp(self.path, tmp, batch, cwd=cwd)
 
     def wait_answering(self, timeout=20):
         end = time.time() + timeout

@@ -1,4 +1,5 @@
-"""What a printed PDF holds, read with poppler's pdfinfo and pdftotext."""
+"""What a printed PDF holds, read with poppler's pdfinfo and pdftotext; PostScript
+is made a PDF first with ghostscript's ps2pdf."""
 import subprocess
 
 
@@ -14,3 +15,10 @@ def pdf_text(pdf, page=None):
     pages = ["-f", str(page), "-l", str(page)] if page else []
     return subprocess.run(["pdftotext", "-layout", *pages, str(pdf), "-"], capture_output=True,
                           text=True, check=True).stdout
+
+
+def ps_to_pdf(ps):
+    """A PostScript file (a FILE: port's output) as a PDF beside it, made by ghostscript."""
+    pdf = ps.with_suffix(".pdf")
+    subprocess.run(["ps2pdf", str(ps), str(pdf)], capture_output=True, check=True)
+    return pdf

@@ -240,13 +240,13 @@ class Desktop:
         process.log = log
         return process
 
-    def start_with_tmp(self, program, tmp_value, batch_file):
+    def start_with_tmp(self, program, tmp_value, batch_file, cwd=None):
         """Starts a Windows program whose TMP is tmp_value, written as given
         (quotes included). Wine takes TMP from the registry, not from the Unix
         environment, so a batch file sets it and then runs the program; cmd
         waits for the program, so the returned process lasts as long as it."""
         batch_file.write_text(f"@set TMP={tmp_value}\r\n@{self.windows_path(program)}\r\n")
-        return self.start_program("cmd", "/c", self.windows_path(batch_file))
+        return self.start_program("cmd", "/c", self.windows_path(batch_file), cwd=cwd)
 
     def wait_presence(self, timeout=20):
         """True once an agent answers a presence check."""
