@@ -11,7 +11,7 @@ python3 python3-pytest python3-liblnk python3-pefile
 clang libclang-rt-14-dev valgrind
 wine wine32:i386 libcups2:i386 wine64 libcups2
 xvfb xdotool x11-utils imagemagick fonts-wine
-cups cups-client cups-daemon printer-driver-cups-pdf poppler-utils"
+cups cups-client cups-daemon printer-driver-cups-pdf poppler-utils ghostscript"
 
 missing=""
 for p in $want; do
