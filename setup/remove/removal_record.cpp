@@ -35,40 +35,33 @@ bool is_editor_folder(const char* path) {
          (path[length] == '\0' || (path[length] == '\\' && path[length + 1] != '\0'));
 }
 
-bool is_in(const char* path, const char* folder, const char* name) {
-  char expected[record_path_capacity];
-  return folder[0] && directory_file(expected, sizeof expected, folder, name) &&
-         equal_ignoring_case(expected, path);
-}
-
-bool is_editor_file(const char* path, const char* folder) {
-  return is_in(path, folder, editor_file) || is_in(path, folder, manual_file);
-}
-
-bool is_shortcut(const char* path, shell_folder folder, const char* name) {
-  char fixed[dir_capacity];
-  return is_in(path, find_shortcut_dir(folder), name) ||
-         (fixed_shortcut_dir(folder, fixed) && is_in(path, fixed, name));
-}
-
+// In a place where an install puts it, under a name it gives it there.
 bool is_install_file(const removal_record& record, const char* path) {
-  if (!is_drive_path(path)) return false;
-  for (const char* name : {agent_file, manual_file, setup_file})
-    if (is_in(path, record.agent_folder, name)) return true;
-  bool folders = false;
-  for (const auto& folder : record.editor_folders) {
-    folders = folders || folder[0];
-    if (is_editor_file(path, folder)) return true;
+  char folder[record_path_capacity], fixed[dir_capacity];
+  if (!is_drive_path(path) || !copy_text(folder, sizeof folder, path)) return false;
+  char* cut = strrchr(folder, '\\');
+  const char* name = path + (cut - folder);  // "\Orvik.exe"
+  *cut = '\0';
+  auto in = [&](const char* place, const char* a, const char* b = "", const char* c = "") {
+    return place[0] && equal_ignoring_case(folder, place) &&
+           (equal_ignoring_case(name, a) || equal_ignoring_case(name, b) ||
+            equal_ignoring_case(name, c));
+  };
+  if (in(record.agent_folder, agent_file, manual_file, setup_file)) return true;
+  bool recorded = false;
+  for (const auto& editor : record.editor_folders) {
+    recorded = recorded || editor[0];
+    if (in(editor, editor_file, manual_file)) return true;
   }
   // The first installs of this version recorded no editor folder: theirs
   // was one an install can choose, at or under the Windows directory.
-  char folder[record_path_capacity];
-  if (!folders && copy_text(folder, sizeof folder, path)) {
-    *strrchr(folder, '\\') = '\0';
-    if (is_editor_folder(folder) && is_editor_file(path, folder)) return true;
+  if (!recorded && is_editor_folder(folder) && in(folder, editor_file, manual_file)) return true;
+  for (shell_folder shell : {startup_folder, send_to_folder}) {
+    const char* link = shell == startup_folder ? startup_link : send_to_link;
+    if (in(find_shortcut_dir(shell), link) || (fixed_shortcut_dir(shell, fixed) && in(fixed, link)))
+      return true;
   }
-  return is_shortcut(path, startup_folder, startup_link) ||
-         is_shortcut(path, send_to_folder, send_to_link);
+  return false;
 }
 
 // As run_install writes it: "X:\...\Orvik.exe" "%1".
