@@ -15,14 +15,10 @@ constexpr size_t path_capacity = 256;
 // The run's system, for the steps below.
 install_actions* actions;
 registry_store* registry;
-restart_os* restart;
 
-// Put in place: recorded for the removal, and no longer to be deleted when
-// Windows restarts.
-bool made(const char* path) {
-  keep_at_restart(*restart, *registry, path);
-  return add_record_file(made_by_install, path);  // a run makes fewer files than it holds
-}
+// Put in place: recorded for the removal (a run makes fewer files than the
+// record holds).
+void made(const char* path) { add_record_file(made_by_install, path); }
 
 constexpr char manual_message[] = "Can't copy ORVIK.DOC";
 constexpr char agent_message[] = "Can't copy ORVAGENT.EXE. Make sure it isn't installed in the tray.";
@@ -98,7 +94,7 @@ void install_editor(const option_flags& options) {
 
 void run_install(const option_flags& options, install_actions& run_actions,
                  registry_store& run_registry, restart_os& run_restart) {
-  actions = &run_actions, registry = &run_registry, restart = &run_restart;
+  actions = &run_actions, registry = &run_registry;
   agent_path[0] = '\0';
   clear_record(made_by_install);
   if (options[opt_agent]) install_agent(options);

@@ -20,14 +20,12 @@ constexpr char incomplete_message[] =
 
 // The installer's own copy; true when it is in place, also when it already
 // runs from there (by its long or its short name).
-bool copy_installer(install_actions& actions, restart_os& restart, registry_store& registry,
-                    const char* folder) {
+bool copy_installer(install_actions& actions, restart_os& restart, const char* folder) {
   char destination[dir_capacity];
   const char* own = find_module_path();
   if (own[0] == '\0' || !directory_file(destination, sizeof destination, folder, setup_file))
     return false;
   if (!same_file(restart, own, destination) && !actions.copy_file(own, destination)) return false;
-  keep_at_restart(restart, registry, destination);
   return add_record_file(made_by_install, destination);
 }
 
@@ -47,8 +45,8 @@ void register_removal(install_actions& actions, registry_store& registry, restar
   const char* folder = find_agent_dir();
   copy_text(made.agent_folder, sizeof made.agent_folder, folder);
   actions.create_directory(folder);
-  if (folder[0]) keep_at_restart(restart, registry, folder);  // as a removal on NT asks
-  bool copied = copy_installer(actions, restart, registry, folder);
+  bool copied = copy_installer(actions, restart, folder);
+  keep_at_restart(restart, registry, made);  // the folder too, as a removal on NT asks
 
   read_record(registry, recorded, nullptr);
   bool whole = merge_record(recorded, made);

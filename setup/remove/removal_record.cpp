@@ -192,9 +192,10 @@ void read_record(registry_store& registry, removal_record& record, damaged_item 
   clear_record(record);
   find_windows_dir();
   value_kind kind = read_entry(registry, "AgentFolder", record.agent_folder, record_path_capacity);
-  if (kind != value_missing && (kind != value_text || !is_agent_folder(record.agent_folder)))
-    report_damaged(damaged, kind, record.agent_folder, "AgentFolder");
-  if (kind != value_text || !is_agent_folder(record.agent_folder)) record.agent_folder[0] = '\0';
+  if (kind != value_text || !is_agent_folder(record.agent_folder)) {
+    if (kind != value_missing) report_damaged(damaged, kind, record.agent_folder, "AgentFolder");
+    record.agent_folder[0] = '\0';
+  }
   read_slots(registry, "EditorFolder", record.editor_folders, damaged, is_editor_folder);
   read_slots(registry, "File", record.files, damaged,
              [&](const char* path) { return is_install_file(record, path); });

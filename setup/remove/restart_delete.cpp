@@ -67,7 +67,14 @@ bool add_wininit_line(restart_os& os, const char* path) {
          os.write_profile_section(file, "rename", lines);
 }
 
-void drop_wininit_line(restart_os& os, const char* path) {
+// One of the files or the folder an install made.
+bool is_made(restart_os& os, const removal_record& made, const char* path) {
+  for (const auto& file : made.files)
+    if (file[0] && same_file(os, path, file)) return true;
+  return made.agent_folder[0] && same_file(os, path, made.agent_folder);
+}
+
+void drop_wininit_lines(restart_os& os, const removal_record& made) {
   char file[dir_capacity + 16];
   uint32_t length;
   if (!wininit_path(file) ||
@@ -75,19 +82,19 @@ void drop_wininit_line(restart_os& os, const char* path) {
       length >= sizeof lines - 2)
     return;
   size_t left = drop_lines(length, 1, [&](const char* line, const char*) {
-    return same_text_ignoring_case(line, "NUL=", 4) && same_file(os, line + 4, path);
+    return same_text_ignoring_case(line, "NUL=", 4) && is_made(os, made, line + 4);
   });
   if (left != length) os.write_profile_section(file, "rename", lines);
 }
 
-void drop_pending_delete(restart_os& os, registry_store& registry, const char* path) {
+void drop_pending_deletes(restart_os& os, registry_store& registry, const removal_record& made) {
   size_t length = registry.read_lines(pending_key, pending_value, lines, sizeof lines);
   if (length == 0) return;
   constexpr size_t prefix = sizeof nt_prefix - 1;
   size_t left = drop_lines(length, 2, [&](const char* source, const char* after) {
     const char* destination = next_line(source);
     return destination < after && destination[0] == '\0' &&
-           same_text_ignoring_case(source, nt_prefix, prefix) && same_file(os, source + prefix, path);
+           same_text_ignoring_case(source, nt_prefix, prefix) && is_made(os, made, source + prefix);
   });
   if (left == length) return;
   if (left == 0)
@@ -102,11 +109,11 @@ bool delete_at_restart(restart_os& os, const char* path) {
   return windows_is_nt() ? os.delete_at_boot(path) : add_wininit_line(os, path);
 }
 
-void keep_at_restart(restart_os& os, registry_store& registry, const char* path) {
+void keep_at_restart(restart_os& os, registry_store& registry, const removal_record& made) {
   if (windows_is_nt())
-    drop_pending_delete(os, registry, path);
+    drop_pending_deletes(os, registry, made);
   else
-    drop_wininit_line(os, path);
+    drop_wininit_lines(os, made);
 }
 
 bool same_file(restart_os& os, const char* a, const char* b) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "setup/registry_store.h"
+#include "setup/remove/removal_record.h"
 
 // What deleting at restart needs of the system; restart_os_win32.cpp calls
 // Windows, unit tests record.
@@ -34,10 +35,11 @@ restart_os& system_restart_os();
 // True when the deletion is scheduled.
 bool delete_at_restart(restart_os& os, const char* path);
 
-// An install puts path in place again: a deletion of it at the next start,
-// left by a removal, is taken back. Other programs' deletions and renames
-// stay as they are.
-void keep_at_restart(restart_os& os, registry_store& registry, const char* path);
+// An install put the files of made and its agent folder in place again:
+// their deletions at the next start, left by a removal, are taken back, in
+// one reading and writing. Other programs' deletions and renames stay as
+// they are.
+void keep_at_restart(restart_os& os, registry_store& registry, const removal_record& made);
 
 // Whether two paths name the same file, by their long or their short names
 // (Windows 95 starts a program from an 8.3 path).

@@ -185,11 +185,10 @@ def installed(desktop, editor_dir):
     "editor", "manual", "setup", "other", or None when missing), the two shortcuts, the Edit
     command, the agents running from where they were put, and the entries of Wine's list of
     programs that are Orvik's."""
-    drive = desktop.prefix / "drive_c"
     names = {v: k for k, v in STAND_INS.items()}
     names[desktop.exe("agent").read_bytes()] = "agent"
     names[desktop.exe("setup").read_bytes()] = "setup"
-    unix = [drive / p[3:].replace("\\", "/") for p in file_paths(editor_dir)]
+    unix = [unix_path(desktop, p) for p in file_paths(editor_dir)]
     edit = desktop.tool("reg", "query", EDIT_KEY, "/ve")[1].partition("REG_SZ")[2].strip()
     running = [args[0] for _, args in desktop.processes()
                if args[0].lower().endswith("orvagent.exe")]
