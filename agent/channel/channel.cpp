@@ -4,16 +4,36 @@
 
 #include "agent_messages.h"
 #include "common/retry_within.h"
+#include "copy_set.h"
 #include "copy_slots.h"
+#include "viewer_chain.h"
 
 os_handle agent_window = nullptr;
 
-static os_handle next_viewer = nullptr;
 static int32_t request_block_size = 0;
 static uint32_t request_sequence = 0;
 static os_handle pending_reply = nullptr;
 
 static service_table services = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, presence_reply};
+
+// Copies posted as WM_AGENT_REQUEST and not yet dispatched. The editor
+// waits for each answer, so a handful is the most that wait at once.
+constexpr int max_posted_requests = 32;
+static copy_set<max_posted_requests> posted_requests;
+
+// The request last posted, as the clipboard held it: the change's sequence
+// number where Windows keeps one (0 on Windows 95), the object and a sum of
+// its bytes. The same request found again is not posted again. A reply
+// ends it: the editor's next write, even of the same bytes, is a new one.
+struct capture_mark {
+  bool set;
+  uint32_t sequence;
+  os_handle object;
+  uint32_t size;
+  uint32_t sum;
+  bool operator==(const capture_mark&) const = default;
+};
+static capture_mark last_capture{};
 
 void request_set_services(const service_table& table) {
   memcpy(services, table, sizeof services);
@@ -21,31 +41,14 @@ void request_set_services(const service_table& table) {
 
 void channel_reset() {
   agent_window = nullptr;
-  next_viewer = nullptr;
   request_block_size = 0;
   request_sequence = 0;
   pending_reply = nullptr;
+  posted_requests.count = 0;
+  last_capture = capture_mark{};
   service_table defaults = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, presence_reply};
   request_set_services(defaults);
-}
-
-os_handle channel_next_viewer() { return next_viewer; }
-
-void channel_join(os_handle window) { next_viewer = os_set_clipboard_viewer(window); }
-
-void channel_leave(os_handle window) { os_change_clipboard_chain(window, next_viewer); }
-
-void channel_draw_clipboard(os_handle window, uintptr_t wparam, intptr_t lparam) {
-  if (request_capture(window)) return;  // other viewers never see a request
-  if (next_viewer) os_send_message(next_viewer, msg_draw_clipboard, wparam, lparam);
-}
-
-void channel_chain_changed(os_handle leaving, os_handle following) {
-  if (leaving == next_viewer) {
-    next_viewer = following;
-  } else if (next_viewer) {
-    os_send_message(next_viewer, msg_change_cb_chain, uintptr_t(leaving), intptr_t(following));
-  }
+  viewer_chain_reset();
 }
 
 // Another program may have the clipboard open for a moment (a clipboard
@@ -57,20 +60,38 @@ static bool open_clipboard_patiently(os_handle window) {
       os_sleep);
 }
 
+// FNV-1a of a request copy, but for its scratch bytes, where the copy
+// keeps its own handle.
+static uint32_t request_sum(const uint8_t* copy, uint32_t size) {
+  uint32_t sum = 2166136261u;
+  for (uint32_t i = 0; i < size; i++)
+    if (i < off_agent_scratch || i >= header_size) sum = (sum ^ copy[i]) * 16777619u;
+  return sum;
+}
+
 bool request_capture(os_handle window) {
   if (!open_clipboard_patiently(window)) return false;  // held too long: this change is missed
   bool captured = false;
   os_handle object = os_get_clipboard_data(exchange_format);
-  if (object && os_global_size(object) > smallest_ignored_size) {
-    uint8_t* copy = request_copy(object);
-    if (copy) {
-      if (get_u32(copy + off_magic) != request_magic) {
-        request_release(copy);  // the agent's own replies take this path
-      } else if (os_post_message(window, WM_AGENT_REQUEST, 0, intptr_t(copy))) {
+  uint32_t size = object ? os_global_size(object) : 0;
+  uint8_t* copy = size > smallest_ignored_size ? request_copy(object) : nullptr;
+  if (copy) {
+    capture_mark mark{true, os_clipboard_sequence(), object, size, request_sum(copy, size)};
+    if (get_u32(copy + off_magic) != request_magic) {
+      request_release(copy);  // the agent's own replies take this path
+    } else if (mark == last_capture) {
+      request_release(copy);  // posted already
+      captured = true;
+    } else if (posted_requests.add(copy)) {
+      if (os_post_message(window, WM_AGENT_REQUEST, 0, intptr_t(copy))) {
+        last_capture = mark;
         captured = true;
       } else {
+        posted_requests.take(copy);
         request_release(copy);  // nobody would ever free it
       }
+    } else {
+      request_release(copy);  // too many wait already: as a copy that could not be made
     }
   }
   os_close_clipboard();
@@ -112,7 +133,7 @@ void request_release(uint8_t* block) {
 }
 
 void request_dispatch(uint8_t* block) {
-  if (!block) return;
+  if (!posted_requests.take(block)) return;  // not a copy of ours, or served already
   request_block_size = get_s16(block + off_block_size);
   request_sequence = get_u32(block + off_sequence);
   int16_t code = get_s16(block + off_code);
@@ -153,7 +174,10 @@ void reply_publish() {
     taken = os_set_clipboard_data(exchange_format, reply);
     os_close_clipboard();
   }
-  if (!taken) os_global_free(reply);  // the clipboard did not take it
+  if (taken)
+    last_capture.set = false;
+  else
+    os_global_free(reply);  // the clipboard did not take it
 }
 
 void presence_reply(uint8_t*, uint32_t) {

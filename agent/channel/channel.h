@@ -20,15 +20,14 @@ using service_table = service_fn[service_table_size];
 // Until this is called only the presence check is served.
 void request_set_services(const service_table& table);
 
-// Viewer chain, one call per window message.
-void channel_join(os_handle window);                           // WM_CREATE
-void channel_draw_clipboard(os_handle window, uintptr_t wparam, intptr_t lparam);
-void channel_chain_changed(os_handle leaving, os_handle following);  // WM_CHANGECBCHAIN
-void channel_leave(os_handle window);                          // WM_DESTROY
-os_handle channel_next_viewer();
-
+// Looks for a request in the clipboard and posts a copy of it to the
+// window. True when the clipboard holds a request: posted now, or already
+// posted for this same change (a notification and the chain's check, or a
+// late notification, can both find it; it is served once).
 bool request_capture(os_handle window);
 uint8_t* request_copy(os_handle object);
+// WM_AGENT_REQUEST: serves a copy that request_capture posted and nobody
+// has dispatched yet; any other address is ignored.
 void request_dispatch(uint8_t* block);
 void request_release(uint8_t* block);
 uint32_t request_size(uint8_t* block);  // bytes of the copy
@@ -40,5 +39,5 @@ void reply_publish();
 
 void presence_reply(uint8_t* block, uint32_t size);
 
-// Back to the state at program start; for tests only.
+// Back to the state at program start, the viewer chain's too; for tests only.
 void channel_reset();

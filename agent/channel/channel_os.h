@@ -19,11 +19,26 @@ bool os_empty_clipboard();
 bool os_set_clipboard_data(unsigned format, os_handle memory);  // false: not taken
 void os_close_clipboard();
 
+// What can be learnt of the clipboard without opening it. The sequence
+// number changes with every change; Windows 95 keeps none (0).
+uint32_t os_clipboard_sequence();
+os_handle os_clipboard_owner();
+int os_count_clipboard_formats();
+bool os_clipboard_has(unsigned format);
+
+os_handle os_clipboard_viewer();  // the head of the viewer chain, none when it is empty
 os_handle os_set_clipboard_viewer(os_handle window);
 void os_change_clipboard_chain(os_handle window, os_handle next);
+bool os_is_window(os_handle window);
 
 bool os_post_message(os_handle window, unsigned message, uintptr_t wparam, intptr_t lparam);
-intptr_t os_send_message(os_handle window, unsigned message, uintptr_t wparam, intptr_t lparam);
+// Sends and waits at most timeout_ms, and not at all for a window that has
+// stopped taking messages. False when it was not answered: hung, too slow
+// or gone.
+bool os_send_message_bounded(os_handle window, unsigned message, uintptr_t wparam, intptr_t lparam,
+                             uint32_t timeout_ms);
+void os_start_timer(os_handle window, uintptr_t id, uint32_t period_ms);
+void os_stop_timer(os_handle window, uintptr_t id);
 
 void os_sleep(uint32_t milliseconds);
 uint32_t os_tick_ms();  // milliseconds; may wrap around

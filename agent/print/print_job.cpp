@@ -2,6 +2,7 @@
 
 #include "agent/channel/agent_messages.h"
 #include "agent/channel/channel.h"
+#include "agent/channel/copy_set.h"
 #include "agent/channel/copy_slots.h"
 #include "agent/print/print_os.h"
 #include "agent/print/text_layout.h"
@@ -46,6 +47,7 @@ static int open_jobs = 0;
 // WM_AGENT_PRINT is dispatched inside it. The layout holds one document's
 // state, so such a job waits here, in order, until the one printing ends.
 static bool printing = false;
+static copy_set<max_open_jobs> posted_jobs;  // WM_AGENT_PRINT on its way
 static uint8_t* waiting[max_open_jobs];
 static int waiting_first = 0, waiting_count = 0;
 
@@ -72,7 +74,9 @@ void print_request(uint8_t* block, uint32_t size) {
   slot_set(block, slot_job_file, file);
   // Queued before the answer so that a full queue can still be refused
   // honestly; the job runs only after this message returns either way.
+  posted_jobs.add(block);  // never full: every posted job is an open one
   if (!os_post_message(agent_window, WM_AGENT_PRINT, 0, intptr_t(block))) {
+    posted_jobs.take(block);
     print_os_delete_dc(dc);
     print_os_close_file(file);
     refuse(block);
@@ -104,10 +108,12 @@ static void print_job(uint8_t* block) {
   open_jobs--;
 }
 
-void print_jobs_reset() { open_jobs = waiting_first = waiting_count = 0, printing = false; }
+void print_jobs_reset() {
+  open_jobs = waiting_first = waiting_count = posted_jobs.count = 0, printing = false;
+}
 
 void print_complete(uint8_t* block) {
-  if (!block) return;
+  if (!posted_jobs.take(block)) return;  // not a job of ours, or completed already
   if (printing) {  // never full: every waiting job is an open one
     waiting[(waiting_first + waiting_count++) % max_open_jobs] = block;
     return;

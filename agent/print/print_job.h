@@ -30,7 +30,8 @@ void print_request(uint8_t* block, uint32_t size);
 // WM_AGENT_PRINT: prints the job held in the copy, then releases it all and
 // deletes the spool file, which stays when the job could not print. One job
 // prints at a time: one that comes while another prints (inside a message
-// loop that StartDoc runs) prints after it, in order.
+// loop that StartDoc runs) prints after it, in order. An address that is no
+// job posted by print_request, and not yet completed, is ignored.
 void print_complete(uint8_t* block);
 
 // For tests: no job open or waiting.

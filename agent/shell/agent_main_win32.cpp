@@ -69,6 +69,9 @@ class win32_startup final : public startup_os {
   int run_message_loop() override {
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0)) {
+      // DispatchMessage calls a WM_TIMER's lParam as a function. The agent
+      // has no timer function: one posted by another program is dropped.
+      if (message.message == WM_TIMER && message.lParam) continue;
       TranslateMessage(&message);
       DispatchMessageA(&message);
     }

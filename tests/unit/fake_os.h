@@ -1,6 +1,7 @@
 // A recording fake of the channel's platform: global memory as byte vectors, one clipboard and
 // the messages posted and sent; memory, locks, the clipboard and posting can fail. Also the
-// editor's side: request blocks put into the clipboard and served.
+// editor's side: request blocks put into the clipboard and served; and the other viewers of the
+// clipboard chain, each passing notifications on, or deaf, hung or dead.
 #pragma once
 #include <initializer_list>
 #include <map>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "agent/channel/channel.h"
+#include "agent/channel/viewer_chain.h"
 
 using bytes = std::vector<uint8_t>;
 using strings = std::vector<std::string>;
@@ -22,11 +24,20 @@ inline void check(bool ok) { if (!ok) __builtin_trap(); }  // a fuzz target's fi
 
 struct fake_message { os_handle window; unsigned message; uintptr_t wparam; intptr_t lparam; };
 
+// Another viewer: 'f' passes notifications on, 'd' never passes WM_DRAWCLIPBOARD on, 'h' is
+// hung (no send reaches it), 'x' has ended without leaving the chain.
+struct fake_viewer { char kind; os_handle next; int draws; };
+
 struct fake_os_state {
   std::map<os_handle, bytes> blocks;        // live allocations
   std::map<unsigned, os_handle> clipboard;  // format -> memory
   std::vector<fake_message> posted, sent;
-  os_handle viewer_head = nullptr;  // what SetClipboardViewer returns
+  os_handle viewer_head = nullptr;  // the system's head of the chain
+  std::map<os_handle, fake_viewer> viewers;
+  bool has_sequence = true;         // false: Windows 95, no clipboard sequence number
+  uint32_t sequence = 100;
+  os_handle opener = nullptr, owner = nullptr;
+  int opens = 0, timers = 0;
   uint32_t clock_ms = 0;            // os_tick_ms; os_sleep moves it on
   bool clipboard_open = false, fail_set_clipboard_data = false, fail_post = false;
   int allocations = 0, publications = 0;
@@ -46,6 +57,7 @@ inline os_handle fake_new_block(bytes content) {  // a live allocation
   return h;
 }
 inline void fake_put_clipboard(const bytes& object) {  // under format 10, as the editor writes it
+  fake.opener = reinterpret_cast<os_handle>(0xED);   // the editor's console
   os_empty_clipboard();
   fake.clipboard[exchange_format] = fake_new_block(object);
 }
@@ -73,3 +85,18 @@ inline uint8_t* fake_notify(const bytes& object) {
   return reinterpret_cast<uint8_t*>(fake.posted[before].lparam);
 }
 inline void fake_serve(const bytes& object) { request_dispatch(fake_notify(object)); }
+
+// The viewer joins the chain at its head, as SetClipboardViewer does.
+inline void fake_join(os_handle viewer, char kind = 'f') {
+  fake.viewers[viewer] = {kind, fake.viewer_head, 0};
+  fake.viewer_head = viewer;
+}
+// The system's notification of a change, to the head; it goes down the chain from there.
+inline void fake_system_notify() {
+  if (fake.viewer_head == agent_window)
+    channel_draw_clipboard(agent_window, 0, 0);
+  else if (fake.viewer_head)
+    os_send_message_bounded(fake.viewer_head, 0x308, 0, 0, viewer_send_timeout_ms);
+}
+// Dispatches the posted messages as the agent's message loop would, and notifies every reply.
+void fake_run_posted();

@@ -43,6 +43,17 @@ void report_change(const uint8_t* object, uint32_t size, LARGE_INTEGER when) {
   out_line_end();
 }
 
+// The digits a spool name of a reply ends in: each request served once
+// gives the next number.
+uint32_t spool_number(const uint8_t* reply, uint32_t size) {
+  uint32_t end = header_size, number = 0;
+  while (end < size && reply[end]) end++;
+  uint32_t start = end;
+  while (start > header_size && reply[start - 1] >= '0' && reply[start - 1] <= '9') start--;
+  for (uint32_t i = start; i < end; i++) number = number * 10 + uint32_t(reply[i] - '0');
+  return number;
+}
+
 void report_chain(HWND leaving, HWND following) {
   char handle[24];
   json_out out = out_json();
@@ -66,6 +77,7 @@ int cmd_batch(const probe_args& args) {
   DWORD timeout = args.timeout(2000);
   if (!channel_open(true)) return exit_failed;
   std::vector<double> times;
+  std::vector<uint32_t> spool_numbers;  // code 3: the number each name ends in
   uint32_t lost = 0, wrong = 0;
   for (int64_t i = 0; i < count; i++) {
     request_spec spec;
@@ -77,6 +89,7 @@ int cmd_batch(const probe_args& args) {
       times.push_back(ms_between(sent, channel_reply_time()));
       // Every code a batch asks for is answered with the next code up.
       if (channel_reply_code() != uint16_t(code + 1)) wrong++;
+      if (code == code_spool_name) spool_numbers.push_back(spool_number(channel_reply(), channel_reply_size()));
     } else {
       lost++;
     }
@@ -103,11 +116,26 @@ int cmd_batch(const probe_args& args) {
   json_uint(out, "wrong_code", wrong);
   json_fixed(out, "p50_ms", percentile(0.50));
   json_fixed(out, "p99_ms", percentile(0.99));
+  if (code == code_spool_name) {
+    json_open_list(out, "spool_numbers");
+    for (uint32_t n : spool_numbers) json_uint(out, nullptr, n);
+    json_close_list(out);
+  }
   json_close(out);
   out_line_end();
   if (!resume.empty()) wait_for_file(resume + ".end");
   channel_close();
   return lost == 0 && wrong == 0 ? exit_ok : exit_no_reply;
+}
+
+int cmd_clipboard_viewer(const probe_args&) {
+  char handle[24];
+  json_out out = out_json();
+  json_open(out);
+  json_text(out, "viewer", handle_text(GetClipboardViewer(), handle));
+  json_close(out);
+  out_line_end();
+  return exit_ok;
 }
 
 int cmd_watch(const probe_args& args) {

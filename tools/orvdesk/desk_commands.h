@@ -6,6 +6,7 @@
 
 int cmd_batch(const probe_args& args);
 int cmd_watch(const probe_args& args);
+int cmd_clipboard_viewer(const probe_args& args);
 int cmd_replay(const probe_args& args);
 int cmd_hold(const probe_args& args);
 int cmd_window(const probe_args& args);

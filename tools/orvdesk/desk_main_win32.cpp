@@ -26,7 +26,8 @@ const char help_text[] =
     "      N requests of code C (default 7) in a row with rising sequence, each\n"
     "      timed from the write to the reply; a reply whose code is not C + 1\n"
     "      counts as wrong. {\"event\":\"mark\"} after K requests, then the p50, p99\n"
-    "      and lost count. With --resume-file it waits at the mark until\n"
+    "      and lost count (for code 3 also the number each spool name ends in).\n"
+    "      With --resume-file it waits at the mark until\n"
     "      PATH.mark exists and at the end until PATH.end exists.\n"
     "  orvdesk replay FILE [--timeout MS]\n"
     "      Writes each line of FILE (a clipboard object in hex) under format 10,\n"
@@ -36,6 +37,8 @@ const char help_text[] =
     "  orvdesk watch [--seconds N] [--stop-file PATH] [--no-forward]\n"
     "      Joins the clipboard viewer chain and prints each notification\n"
     "      (draw_clipboard with the format-10 block, change_cb_chain).\n"
+    "  orvdesk clipboard-viewer\n"
+    "      The head of the clipboard viewer chain, as the system knows it.\n"
     "  orvdesk hold [--ms N | --once-ms N] [--seconds N] [--stop-file PATH]\n"
     "      Joins the chain and, on every change (with --once-ms, the first\n"
     "      only), keeps the clipboard open N ms (default 20) before passing the\n"
@@ -54,6 +57,8 @@ const char help_text[] =
     "  orvdesk message (--hwnd H | [--class C] [--title T]) [--child-id ID]\n"
     "                  --msg M [--wparam W] [--lparam L | --text TEXT] [--post]\n"
     "      Sends (or posts) a message; \"at\" is the wall clock just before.\n"
+    "  orvdesk message (--hwnd H | [--class C] [--title T]) --list FILE\n"
+    "      Posts one message for each line of FILE: \"MSG WPARAM LPARAM\".\n"
     "  orvdesk tray delete|modify (--hwnd H | --class C) [--id N]\n"
     "      Takes the window's tray icon N (default 1) out of the tray, as a\n"
     "      restarting shell loses it, or modifies it with nothing changed,\n"
@@ -81,6 +86,7 @@ const char help_text[] =
 const probe_command commands[] = {
     {"batch", cmd_batch},         {"replay", cmd_replay},
     {"watch", cmd_watch},         {"hold", cmd_hold},
+    {"clipboard-viewer", cmd_clipboard_viewer},
     {"window", cmd_window},       {"window-info", cmd_window_info},
     {"wait-window", cmd_wait_window}, {"message", cmd_message},
     {"tray", cmd_tray},           {"taskbar-created", cmd_taskbar_created},

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <initializer_list>
+#include <string>
 
 #include "tools/orvdesk/desk_commands.h"
 #include "tools/orvprobe/probe_channel_win32.h"
@@ -104,6 +105,7 @@ void window_json(json_out& out, const char* name, HWND window, bool with_childre
   json_bool(out, "iconic", IsIconic(window) != 0);
   json_text(out, "owner", handle_text(GetWindow(window, GW_OWNER), handle));
   json_uint(out, "pid", pid);
+  wide_number(out, "instance", (long long)GetWindowLongPtrA(window, GWLP_HINSTANCE));
   json_open_list(out, "rect");
   for (LONG edge : {r.left, r.top, r.right, r.bottom}) json_int(out, nullptr, edge);
   json_close_list(out);
@@ -216,6 +218,39 @@ int cmd_wait_window(const probe_args& args) {
   return print_window(window);
 }
 
+// Posts "MSG WPARAM LPARAM" of each line of the file; the count posted.
+uint32_t post_list(HWND window, const char* path) {
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  std::string text;
+  char chunk[4096];
+  DWORD got;
+  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got) text.append(chunk, got);
+  CloseHandle(file);
+  uint32_t posted = 0;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(at, end - at);
+    at = end + 1;
+    int64_t fields[3];
+    int count = 0;
+    size_t from = 0;
+    while (count < 3) {
+      from = line.find_first_not_of(" \t\r", from);
+      if (from == std::string::npos) break;
+      size_t to = line.find_first_of(" \t\r", from);
+      if (!parse_number(line.substr(from, to - from).c_str(), fields[count])) break;
+      count++;
+      from = to;
+    }
+    if (count == 3 && PostMessageA(window, UINT(fields[0]), WPARAM(fields[1]), LPARAM(fields[2])))
+      posted++;
+  }
+  return posted;
+}
+
 int cmd_message(const probe_args& args) {
   // The window is looked for a little while: one that a test has just seen
   // may be between two states of the desktop's window list.
@@ -223,6 +258,14 @@ int cmd_message(const probe_args& args) {
   for (int tries = 0; tries < 20 && !window; tries++) {
     if (tries) Sleep(100);
     window = target_window(args);
+  }
+  if (window && args.has("list")) {
+    json_out out = out_json();
+    json_open(out);
+    json_uint(out, "posted", post_list(window, args.get("list")));
+    json_close(out);
+    out_line_end();
+    return exit_ok;
   }
   int64_t id, message = 0, wparam = 0, lparam = 0;
   if (window && args.number("child-id", id)) window = GetDlgItem(window, int(id));

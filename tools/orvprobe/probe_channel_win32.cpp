@@ -5,6 +5,7 @@
 #include "agent/channel/exchange_block.h"
 #include "common/decimal_text.h"
 #include "common/retry_within.h"
+#include "common/viewer_send.h"
 #include "tools/orvprobe/json_out.h"
 #include "tools/orvprobe/probe_block.h"
 
@@ -15,7 +16,7 @@ constexpr uint32_t reply_capacity = 65536;
 struct channel_state {
   HWND window;
   HWND next;
-  bool joined;
+  LONG joined;  // also read by the console's control handler, on a thread of its own
   bool forward;
   bool waiting;
   uint32_t awaited_sequence;
@@ -23,7 +24,7 @@ struct channel_state {
   uint32_t reply_size;
   LARGE_INTEGER reply_time;
   const channel_watcher* watcher;
-} channel = {nullptr, nullptr, false, true, false, 0, false, 0, {}, nullptr};
+} channel = {nullptr, nullptr, 0, true, false, 0, false, 0, {}, nullptr};
 
 uint8_t reply[reply_capacity];
 
@@ -47,24 +48,53 @@ void on_draw_clipboard() {
   CloseClipboard();
 }
 
+// A viewer behind that hangs must not hang this program too.
+void pass_on(UINT message, WPARAM wparam, LPARAM lparam) {
+  DWORD_PTR result;
+  SendMessageTimeoutA(channel.next, message, wparam, lparam, SMTO_ABORTIFHUNG,
+                      viewer_send_timeout_ms, &result);
+}
+
 LRESULT CALLBACK channel_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (window == channel.window && message == WM_DRAWCLIPBOARD) {
     on_draw_clipboard();
-    if (channel.forward && channel.next) SendMessageA(channel.next, message, wparam, lparam);
+    if (channel.forward && channel.next) pass_on(message, wparam, lparam);
     return 0;
   }
   if (window == channel.window && message == WM_CHANGECBCHAIN) {
     if (channel.watcher) channel.watcher->chain_changed(HWND(wparam), HWND(lparam));
     if (HWND(wparam) == channel.next) channel.next = HWND(lparam);
-    else if (channel.next) SendMessageA(channel.next, message, wparam, lparam);
+    else if (channel.next) pass_on(message, wparam, lparam);
     return 0;
   }
   return DefWindowProcA(window, message, wparam, lparam);
 }
 
+// Leaves the chain once. ChangeClipboardChain waits on the head without a
+// bound when this window is not the head itself, so a head that does not
+// answer is not asked: this window then drops out as a dead one would.
+void leave_chain() {
+  if (!InterlockedExchange(&channel.joined, 0)) return;
+  HWND head = GetClipboardViewer();
+  DWORD_PTR result;
+  if (head == channel.window ||
+      (head && SendMessageTimeoutA(head, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, viewer_send_timeout_ms,
+                                   &result)))
+    ChangeClipboardChain(channel.window, channel.next);
+}
+
+// Ctrl+C, Ctrl+Break, the console closed, logoff and shutdown end the
+// program from another thread, without the normal way out: the chain is
+// left first. A viewer that ends without leaving cuts off every viewer
+// behind it, the agent among them.
+BOOL WINAPI leave_chain_on_end(DWORD) {
+  leave_chain();
+  return FALSE;  // and then the default: the program ends
+}
+
 // The reply may come while the write's own notification is still on its
 // way down the chain (this window is the chain's first viewer and waits in
-// SendMessageA for the next one), so the wait begins before the write.
+// its bounded send to the next one), so the wait begins before the write.
 bool publish(HGLOBAL memory, uint32_t size, const uint8_t* bytes) {
   channel.have_reply = false;
   channel.waiting = size >= off_sequence + 4;
@@ -93,16 +123,16 @@ bool channel_open(bool join_chain) {
                                    wc.hInstance, nullptr);
   if (!channel.window) return false;
   if (join_chain) {
+    SetConsoleCtrlHandler(leave_chain_on_end, TRUE);
     channel.next = SetClipboardViewer(channel.window);
-    channel.joined = true;
+    channel.joined = 1;
     channel_pump(0);  // the joining notification is not a reply
   }
   return true;
 }
 
 void channel_close() {
-  if (channel.joined) ChangeClipboardChain(channel.window, channel.next);
-  channel.joined = false;
+  leave_chain();
   if (channel.window) DestroyWindow(channel.window);
   channel.window = nullptr;
 }

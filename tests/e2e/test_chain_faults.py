@@ -1,0 +1,126 @@
+"""Other programs in the clipboard viewer chain on a bad day: a viewer ahead of the agent
+killed, deaf or hung, a hung viewer behind it, and stray messages posted to it. Each time the
+agent answers the next request within 2 s and 100 more at the speed of before, serves each
+once (the spool names run on without a gap), and a viewer behind it goes on seeing each reply
+once."""
+import os
+import signal
+import time
+
+import pytest
+
+from conftest import Agent, start_watch
+from desktop import ARTIFACTS, RUN
+
+REPLY_MAGIC = 0x88776644
+WM_DRAWCLIPBOARD, WM_CHANGECBCHAIN = 0x0308, 0x030D
+AGENT_MESSAGES = (0x401, 0x402, 0x403)  # tray callback, print job, request
+STRAY_LPARAMS = (0, 1, 0x10, 0x12345, "image base", 0x7FFE0000, 0x80000000, 0xFFFFFFF0, 0xFFFFFFFF)
+
+
+def spool_batch(desktop, count, first_sequence, timeout=1000):
+    """count spool-name requests in a row (orvdesk batch, a viewer that joins now); its summary."""
+    code, objects, text = desktop.desk("batch", "--count", count, "--code", 3, "--first-sequence",
+                                       first_sequence, "--timeout", timeout, timeout=300)
+    assert objects and objects[-1]["event"] == "done", text[-2000:]
+    return objects[-1]
+
+
+def post_stray_messages(desktop, agent):
+    """The agent's own message numbers with lParams that are no copy of its own, then a burst
+    of notifications and chain changes that no chain sent."""
+    window = agent.window()
+    lines = [f"{m} {w} {window['instance'] if lp == 'image base' else lp}"
+             for m in AGENT_MESSAGES for lp in STRAY_LPARAMS for w in (0, 0xFFFFFFFF)]
+    lines += [f"{WM_DRAWCLIPBOARD} 0 0" if i % 2 else f"{WM_CHANGECBCHAIN} {0x4711 + i} {0x4712 + i}"
+              for i in range(200)]
+    listing = RUN / "stray.txt"
+    listing.write_text("\n".join(lines) + "\n")
+    posted = desktop.desk("message", "--hwnd", window["hwnd"], "--list",
+                          desktop.windows_path(listing))[1]
+    assert posted and posted[0]["posted"] == len(lines)
+
+
+def replies_seen(watch, first, count):
+    """How often the watcher saw the reply to each sequence from first to first + count - 1."""
+    seen = {s: 0 for s in range(first, first + count)}
+    for e in watch.poll():
+        block = e.get("format10") if e["event"] == "draw_clipboard" else None
+        if block and block.get("magic") == REPLY_MAGIC and block.get("sequence") in seen:
+            seen[block["sequence"]] += 1
+    return seen
+
+
+def record(fault, before, first, after, heard, alive):
+    """One line per case in build/artifacts/chain-faults.md: what the editor and the viewer
+    behind saw, and whether the agent still runs."""
+    first_text = f"{first['p50_ms']:.0f} ms" if first["answered"] else "not answered"
+    once = sum(n == 1 for n in heard.values())
+    ARTIFACTS.mkdir(parents=True, exist_ok=True)
+    with open(ARTIFACTS / "chain-faults.md", "a") as out:
+        out.write(f"| {fault} | {before['p50_ms']:.1f} ms | {first_text} | "
+                  f"{after['answered']}/100, p50 {after['p50_ms']:.1f} ms | {once}/100 | "
+                  f"{'runs' if alive else 'ended'} |\n")
+
+
+# What another program does, and where it stands: joined after the agent it is ahead of it
+# (the system tells it first), joined before it stands behind it.
+FAULTS = [
+    ("killed ahead", "ahead", [], "kill"),
+    ("deaf ahead", "ahead", ["--no-forward"], None),
+    ("hung ahead", "ahead", [], "stop"),
+    ("hung behind", "behind", [], "stop"),
+    ("stray messages", None, [], "stray"),
+]
+
+
+@pytest.mark.parametrize("fault, place, watch_args, action", FAULTS, ids=[f[0] for f in FAULTS])
+def test_the_agent_hears_the_editor_whatever_another_viewer_does(desktop, fault, place,
+                                                                   watch_args, action):
+    behind = start_watch(desktop, "watch", "--seconds", 300)
+    other = start_watch(desktop, "watch", "--seconds", 300, *watch_args) if place == "behind" else None
+    agent = Agent(desktop).wait_answering()
+    try:
+        before = spool_batch(desktop, 100, 1000)
+        if place == "ahead":
+            other = start_watch(desktop, "watch", "--seconds", 300, *watch_args)
+        if action == "kill":
+            other.process.kill()
+            other.process.wait(timeout=15)
+        elif action == "stop":
+            os.kill(other.process.pid, signal.SIGSTOP)
+        elif action == "stray":
+            post_stray_messages(desktop, agent)
+        first = spool_batch(desktop, 1, 2000, timeout=2000)
+        after = spool_batch(desktop, 100, 3000)
+        heard = replies_seen(behind, 3000, 100)
+        record(fault, before, first, after, heard, agent.process.poll() is None)
+        assert first["answered"] == 1, f"{fault}: the first request was not answered within 2 s"
+        assert (after["answered"], after["wrong_code"]) == (100, 0), after
+        numbers = before["spool_numbers"] + first["spool_numbers"] + after["spool_numbers"]
+        assert numbers == list(range(numbers[0], numbers[0] + 201)), f"{fault}: served twice or lost"
+        assert after["p50_ms"] <= 2 * before["p50_ms"] + 2, (fault, before["p50_ms"], after["p50_ms"])
+        if place != "behind":  # a hung viewer between them cuts the watcher off, not the agent
+            assert set(heard.values()) == {1}, f"{fault}: the viewer behind heard {heard}"
+        assert agent.process.poll() is None
+    finally:
+        if other and action == "stop":
+            os.kill(other.process.pid, signal.SIGCONT)
+
+
+@pytest.mark.parametrize("way_out", ["its own end", "Ctrl+C"])
+def test_orvprobe_leaves_the_chain_on_its_way_out(desktop, way_out):
+    """orvprobe waits as the chain's head; however it ends, the viewer it joined in front of is
+    the head again (a viewer that ends without leaving leaves no head at all)."""
+    behind = start_watch(desktop)
+    timeout = 2000 if way_out == "its own end" else 60000
+    probe = desktop.start_program(desktop.exe("orvprobe"), "send", "--code", 2, "--timeout", timeout)
+    viewer = lambda: desktop.desk("clipboard-viewer")[1][0]["viewer"]  # noqa: E731
+    end = time.time() + 20
+    while viewer() == behind.hwnd and time.time() < end:
+        time.sleep(0.1)
+    assert viewer() != behind.hwnd, "orvprobe did not join the chain"
+    if way_out == "Ctrl+C":
+        os.kill(probe.pid, signal.SIGINT)  # Wine runs the console's Ctrl+C handlers
+    probe.wait(timeout=30)
+    assert viewer() == behind.hwnd
