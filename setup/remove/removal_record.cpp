@@ -16,16 +16,9 @@ constexpr const char* edit_names[] = {"EditKey", "EditCommand", "EditBefore", "E
 
 using path_buffer = char[record_path_capacity];
 
-bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-bool is_drive_path(const char* path) {
-  return is_letter(path[0]) && path[1] == ':' && path[2] == '\\' && !has_dot_component(path);
-}
-
 // The agent folder an install makes: "X:\Program Files\Orvik".
 bool is_agent_folder(const char* path) {
-  return is_letter(path[0]) && path[1] == ':' &&
-         equal_ignoring_case(path + 2, "\\Program Files\\Orvik");
+  return is_drive_path(path) && equal_ignoring_case(path + 2, fixed_agent_folder);
 }
 
 // The editor directory is the Windows directory or one below it.
