@@ -111,13 +111,32 @@ const char* find_shortcut_dir(shell_folder folder) {
   return shortcut_dir;
 }
 
+const char* find_program_files_agent_dir() {
+  static char folder[dir_capacity];
+  constexpr size_t longest_file = sizeof setup_file - 1;
+  static_assert(sizeof agent_file <= sizeof setup_file && sizeof manual_file <= sizeof setup_file);
+  read_directory(read_program_files_dir, folder);
+  size_t length = strlen(folder);
+  if (length > 0 && folder[length - 1] == '\\') folder[--length] = '\0';
+  bool fits = length + sizeof agent_folder_name - 1 + longest_file < dir_capacity;
+  if (fits && is_drive_folder(folder) && directory_exists(folder))
+    append_text(folder, dir_capacity, agent_folder_name);
+  else
+    folder[0] = '\0';
+  return folder;
+}
+
 const char* find_agent_dir() {
   agent_dir[0] = '\0';
-  if (windows_dir[0] != '\0' && windows_dir[1] == ':') {
+  if (windows_dir[0] == '\0' || windows_dir[1] != ':') return agent_dir;
+  const char* in_program_files = find_program_files_agent_dir();
+  if (in_program_files[0]) {
+    copy_text(agent_dir, dir_capacity, in_program_files);
+  } else {
     agent_dir[0] = windows_dir[0];
     agent_dir[1] = ':';
     agent_dir[2] = '\0';
-    append_text(agent_dir, dir_capacity, "\\Program Files\\Orvik");
+    append_text(agent_dir, dir_capacity, fixed_agent_folder);
   }
   return agent_dir;
 }

@@ -6,6 +6,10 @@ namespace {
 
 char lower_ascii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
+bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+bool is_separator(char c) { return c == '\\' || c == '/'; }
+
 }  // namespace
 
 bool same_text_ignoring_case(const char* a, const char* b, size_t count) {
@@ -62,6 +66,17 @@ bool has_dot_component(const char* path) {
       dots = *at == '.' && dots != size_t(-1) ? dots + 1 : size_t(-1);
     }
   }
+}
+
+bool is_drive_path(const char* path) {
+  return is_letter(path[0]) && path[1] == ':' && path[2] == '\\' && !has_dot_component(path);
+}
+
+bool is_drive_folder(const char* path) {
+  if (!is_drive_path(path)) return false;
+  for (const char* at = path + 2; *at; ++at)
+    if (is_separator(*at) && (is_separator(at[1]) || at[1] == '\0')) return false;
+  return true;
 }
 
 bool directory_file(char* out, size_t capacity, const char* directory, const char* tail) {

@@ -27,6 +27,12 @@ bool append_number(char* out, size_t capacity, uint32_t value);
 // "." or "..": the path may then lead anywhere.
 bool has_dot_component(const char* path);
 
+// "X:\..." with no "." or ".." component.
+bool is_drive_path(const char* path);
+// A drive path that names a folder below the root in one spelling: no
+// empty component, no separator at its end.
+bool is_drive_folder(const char* path);
+
 // out := directory followed by tail (which starts with its own backslash).
 // False, out empty, when the directory is empty or the path does not fit.
 bool directory_file(char* out, size_t capacity, const char* directory, const char* tail);

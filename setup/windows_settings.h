@@ -17,4 +17,10 @@ uint32_t read_module_path(char* buffer, uint32_t size);  // this program's file
 enum shell_folder { startup_folder, send_to_folder };
 uint32_t read_shell_folder(shell_folder folder, char* buffer, uint32_t size);
 
+// ProgramFilesDir of HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion,
+// the folder where Windows keeps programs; 0 also when it is not a plain
+// text (REG_SZ) or does not fit.
+uint32_t read_program_files_dir(char* buffer, uint32_t size);
+bool directory_exists(const char* path);
+
 bool windows_is_nt();  // false on Windows 95 and 98

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "setup/registry_store.h"
 #include "setup/windows_settings.h"
 
 uint32_t read_windows_directory(char* buffer, uint32_t size) {
@@ -41,6 +42,20 @@ uint32_t read_shell_folder(shell_folder folder, char* buffer, uint32_t size) {
   if (length == 0 || length >= size) return length ? length + 1 : 0;
   memcpy(buffer, path, length + 1);
   return length;
+}
+
+// Windows writes a plain text there; an expandable one is no name that
+// Windows 95 gives the folder, and its unexpanded text names no folder.
+uint32_t read_program_files_dir(char* buffer, uint32_t size) {
+  return system_registry().read_value(local_machine, "Software\\Microsoft\\Windows\\CurrentVersion",
+                                      "ProgramFilesDir", buffer, size) == value_text
+             ? uint32_t(strlen(buffer))
+             : 0;
+}
+
+bool directory_exists(const char* path) {
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool windows_is_nt() { return (GetVersion() & 0x80000000u) == 0; }

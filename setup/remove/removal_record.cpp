@@ -16,16 +16,12 @@ constexpr const char* edit_names[] = {"EditKey", "EditCommand", "EditBefore", "E
 
 using path_buffer = char[record_path_capacity];
 
-bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-bool is_drive_path(const char* path) {
-  return is_letter(path[0]) && path[1] == ':' && path[2] == '\\' && !has_dot_component(path);
-}
-
-// The agent folder an install makes: "X:\Program Files\Orvik".
+// An agent folder an install makes: "\Orvik" where Windows keeps programs
+// now, or the fixed folder on any drive, as earlier installs made it.
 bool is_agent_folder(const char* path) {
-  return is_letter(path[0]) && path[1] == ':' &&
-         equal_ignoring_case(path + 2, "\\Program Files\\Orvik");
+  const char* in_program_files = find_program_files_agent_dir();
+  return (is_drive_path(path) && equal_ignoring_case(path + 2, fixed_agent_folder)) ||
+         (in_program_files[0] && equal_ignoring_case(path, in_program_files));
 }
 
 // The editor directory is the Windows directory or one below it.
@@ -47,7 +43,9 @@ bool is_install_file(const removal_record& record, const char* path) {
            (equal_ignoring_case(name, a) || equal_ignoring_case(name, b) ||
             equal_ignoring_case(name, c));
   };
-  if (in(record.agent_folder, agent_file, manual_file, setup_file)) return true;
+  // Also the agent folder of an earlier install, which a later one may have
+  // moved to where Windows keeps programs: its files are still the install's.
+  if (is_agent_folder(folder) && in(folder, agent_file, manual_file, setup_file)) return true;
   bool recorded = false;
   for (const auto& editor : record.editor_folders) {
     recorded = recorded || editor[0];

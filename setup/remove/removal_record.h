@@ -48,11 +48,13 @@ struct removal_record {
 void clear_record(removal_record& record);
 
 // Reads the record from the entry. Each damaged item is named to damaged
-// (may be null): its text when it is one, else its value's name. A file is
-// the install's only as one of the names an install makes in the recorded
-// agent folder, a recorded editor folder, or the StartUp or Send To folder
-// (the shell's or the fixed one), with no "." or ".." in its path; an
-// editor folder only at or under the Windows directory.
+// (may be null): its text when it is one, else its value's name. The agent
+// folder is the install's only as one an install makes ("\Orvik" where
+// Windows keeps programs now, or the fixed one). A file is the install's
+// only as one of the names an install makes in such an agent folder, a
+// recorded editor folder, or the StartUp or Send To folder (the shell's or
+// the fixed one), with no "." or ".." in its path; an editor folder only
+// at or under the Windows directory.
 using damaged_item = void (*)(const char* label);
 void read_record(registry_store& registry, removal_record& record, damaged_item damaged);
 

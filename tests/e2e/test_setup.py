@@ -6,9 +6,10 @@ import time
 import pytest
 
 from conftest import Agent
-from desktop.installer import (AGENT, AGENT_BOX, BOXES, EDIT_BOX, EDITOR_BOX, GERMAN_FOLDERS, IDOK,
+from desktop.installer import (AGENT, AGENT_BOX, AGENT_DIR, BOXES, EDIT_BOX, EDITOR_BOX,
+                               GERMAN_FOLDERS, GERMAN_PROGRAM_FILES, IDOK, PROGRAM_FILES,
                                SEND_TO_BOX, SS_ICON, SS_TYPEMASK, STARTUP_BOX, WINE_FOLDERS, Setup,
-                               installed, prepare, remove)
+                               installed, prepare, program_files, remove, unix_path)
 
 BS_TYPEMASK, BS_DEFPUSHBUTTON = 0xF, 0x1
 AGENT_MESSAGE = "Can't copy ORVAGENT.EXE. Make sure it isn't installed in the tray."
@@ -20,16 +21,17 @@ def win(desktop):
     return prepare(desktop).parent
 
 
-def expected(editor_dir, installs=True, agent_copied=True):
+def expected(editor_dir, installs=True, agent_copied=True, agent_dir=AGENT_DIR):
     editor_path, linked = editor_dir + r"\Orvik.exe", installs and agent_copied
-    icon = (AGENT.lower(), 1) if linked else None
+    agent = agent_dir + r"\OrvAgent.exe"
+    icon = (agent.lower(), 1) if linked else None
     return {"files": ["agent" if linked else None, *(["manual", "editor"] if installs else
                                                      [None, None]), None,
                       "setup" if installs else None],
-            "startup": (AGENT.lower(), "WinAgent", None) if linked else None,
+            "startup": (agent.lower(), "WinAgent", None) if linked else None,
             "send_to": (editor_path.lower(), "Orvik", icon) if installs else None,
             "edit": f'"{editor_path}" "%1"' if installs else None,
-            "running": [AGENT] if linked else [], "listed": ["Orvik|||Orvik"] if installs else []}
+            "running": [agent] if linked else [], "listed": ["Orvik|||Orvik"] if installs else []}
 
 
 NOTHING, COMMAND = {"installs": False}, r"c:\windows\COMMAND"
@@ -56,22 +58,34 @@ def test_an_install_leaves_what_it_reports(desktop, win, case, old, removed, pat
     assert installed(desktop, editor_dir) == expected(editor_dir, **outcome)
 
 
-@pytest.mark.parametrize("folders", [WINE_FOLDERS, GERMAN_FOLDERS], ids=["Wine's", "German"])
-def test_the_agent_starts_at_each_logon_from_the_shells_startup_folder(desktop, folders):
-    """The shortcuts go to the folders the shell names; a logon (wineboot) starts the agent
-    from there, and the removal takes them away again."""
-    assert Setup(desktop, prepare(desktop, folders)).finish() == []
-    assert installed(desktop, r"C:\windows") == expected(r"C:\windows")
-    desktop.end_own_programs()
-    desktop.tool("wineboot")
-    end = time.time() + 20
-    while installed(desktop, r"C:\windows")["running"] != [AGENT] and time.time() < end:
-        time.sleep(0.3)
-    assert desktop.wait_presence(), "no agent started at the logon"
-    remove(desktop, "Yes")
-    assert {key: value for key, value in installed(desktop, r"C:\windows").items()
-            if key in ("startup", "send_to", "running")} == {"startup": None, "send_to": None,
-                                                             "running": []}
+@pytest.mark.parametrize("folders,programs", [(WINE_FOLDERS, PROGRAM_FILES),
+                                              (GERMAN_FOLDERS, GERMAN_PROGRAM_FILES)],
+                         ids=["Wine's", "German"])
+def test_the_agent_starts_at_each_logon_from_the_shells_startup_folder(desktop, folders,
+                                                                       programs):
+    """The agent goes where Windows keeps programs, the shortcuts to the folders the shell
+    names (a German Windows has no C:\\Program Files); a logon (wineboot) starts the agent from
+    there, and the removal takes it all away again, the rest at the restart."""
+    with program_files(desktop, programs) as agent_dir:
+        setup = Setup(desktop, prepare(desktop, folders))
+        assert [c["text"] for c in setup.dialog["children"] if c["id"] == AGENT_BOX] == \
+            [f'Install Windows &Agent into "{agent_dir}"']
+        assert setup.finish() == []
+        assert installed(desktop, r"C:\windows", agent_dir) == \
+            expected(r"C:\windows", agent_dir=agent_dir)
+        desktop.end_own_programs()
+        desktop.tool("wineboot")
+        end, agent = time.time() + 20, [agent_dir + r"\OrvAgent.exe"]
+        while installed(desktop, r"C:\windows", agent_dir)["running"] != agent and \
+                time.time() < end:
+            time.sleep(0.3)
+        assert desktop.wait_presence(), "no agent started at the logon"
+        remove(desktop, "Yes")
+        desktop.tool("wineboot", "-r")
+        assert installed(desktop, r"C:\windows", agent_dir) == \
+            expected(r"C:\windows", installs=False)
+        folder = unix_path(desktop, agent_dir)
+        assert not folder.exists() or not any(folder.iterdir())
 
 
 def test_installing_over_the_installed_agent_waits_for_it_to_end(desktop, win):

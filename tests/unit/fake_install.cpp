@@ -1,5 +1,7 @@
 #include "fake_install.h"
 
+#include <strings.h>
+
 #include <cstring>
 
 #include "setup/install/file_io.h"
@@ -74,5 +76,12 @@ uint32_t read_module_path(char* out, uint32_t size) {
 uint32_t read_shell_folder(shell_folder folder, char* out, uint32_t size) {
   const std::string& named = fake_settings.shell_folders[folder];
   return named.empty() ? 0 : answer(named, out, size);
+}
+uint32_t read_program_files_dir(char* out, uint32_t size) {
+  return fake_settings.program_files.empty() ? 0 : answer(fake_settings.program_files, out, size);
+}
+bool directory_exists(const char* path) {  // names compared without case, as Windows does
+  auto same = [&](const std::string& folder) { return !strcasecmp(folder.c_str(), path); };
+  return std::any_of(fake_settings.folders.begin(), fake_settings.folders.end(), same);
 }
 bool windows_is_nt() { return fake_settings.nt; }

@@ -23,6 +23,8 @@ struct fake_install_settings_state {
   std::string module_path = "A:\\OrvSetup.exe";
   std::string shell_folders[2] = {"", ""};  // StartUp, Send To; empty: the shell names none
   bool nt = true;  // else Windows 95
+  std::string program_files = "";  // ProgramFilesDir; empty: none
+  std::set<std::string> folders = {};  // those that exist, for directory_exists
 };
 inline fake_install_settings_state fake_settings;
 

@@ -165,6 +165,30 @@ TEST(RunRemoval, TakesAwayWhatIsProvablyTheInstalls) {
   }
 }
 
+// An install where Windows keeps programs ("C:\Programme" on a German Windows) is the removal's,
+// also over an earlier one in the fixed folder, whose files go too, and whatever the spelling of
+// the value at the removal; a folder the value no longer names is not, and stays listed.
+TEST(RunRemoval, TheAgentFolderIsWhereWindowsKeepsPrograms) {
+  const std::string german = "C:\\Programme\\Orvik", copy = german + "\\OrvSetup.exe";
+  const struct { bool earlier; std::string now; size_t left; bool listed; } rows[] = {
+      {false, "C:\\Programme", 1, false}, {false, "c:\\PROGRAMME\\", 1, false},
+      {true, "C:\\Programme", 1, false}, {false, "", 3, true}};
+  for (const auto& r : rows) {
+    recording_actions actions;
+    if (r.earlier) install(actions, nullptr, [](auto&) {});
+    install(actions, nullptr, [](auto&) {
+      fake_settings.program_files = "C:\\Programme", fake_settings.folders = {"C:\\Programme"};
+    });
+    EXPECT_EQ(value(actions, "UninstallString"), "\"" + copy + "\" /uninstall");
+    strings recorded = files(actions);
+    actions.files.insert(recorded.begin(), recorded.end());
+    fake_settings.program_files = r.now, fake_settings.module_path = copy;
+    run_removal(actions, actions, actions);
+    EXPECT_EQ(actions.files.size(), r.left) << r.now << r.earlier;  // the running copy: at boot
+    EXPECT_EQ(actions.key_state(local_machine, uninstall_key) != key_missing, r.listed) << r.now;
+  }
+}
+
 // A removal on Windows 95 adds one NUL= line to WININIT.INI, on NT a pair to
 // PendingFileRenameOperations (the folder's too); installing again before the restart takes back
 // exactly those, also when the installer runs by its short name. Others' lines stay.

@@ -74,6 +74,33 @@ TEST(InstallDirs, EditorFromPathReadAfreshAgentOnTheWindowsDrive) {
   }
 }
 
+// Where Windows keeps programs when ProgramFilesDir names an existing folder on a drive soundly,
+// else the fixed folder. The value names a folder that exists unless the row gives another.
+TEST(InstallDirs, AgentWhereWindowsKeepsProgramsWhenTheRegistryCanBeTrusted) {
+  const std::string fixed = "C:\\Program Files\\Orvik", longest = "C:\\" + std::string(233, 'P');
+  const struct { std::string value, agent; std::string existing = ""; } rows[] = {
+      {"C:\\Programme", "C:\\Programme\\Orvik"},
+      {"c:\\programme\\", "c:\\programme\\Orvik", "C:\\PROGRAMME"},  // one final backslash
+      {"D:\\Archivos de programa", "D:\\Archivos de programa\\Orvik"},
+      {"", fixed}, {"C:\\Programme", fixed, "C:\\Program"},  // none; a missing folder
+      {"\\\\SERVER\\Programme", fixed}, {"C:Programme", fixed}, {"C:\\", fixed},
+      {"C:\\Programme\\\\", fixed, "C:\\Programme\\"}, {"C:\\A\\\\B", fixed},
+      {"C:\\WINDOWS\\..\\Programme", fixed}, {"C:\\.\\Programme", fixed},
+      {longest, longest + "\\Orvik"},  // "\\OrvSetup.exe" still fits after it
+      {longest + "P", fixed}, {"C:\\" + std::string(300, 'P'), fixed}};
+  for (const auto& r : rows) {
+    fake_settings = {"C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", std::nullopt};
+    fake_settings.program_files = r.value;
+    fake_settings.folders = {r.existing.empty() ? r.value : r.existing};
+    find_editor_dir();
+    EXPECT_EQ(find_agent_dir(), r.agent) << r.value.substr(0, 40);
+  }
+  fake_settings.windows_directory = "\\\\SERVER\\WINDOWS", fake_settings.program_files = "C:\\A";
+  fake_settings.folders = {"C:\\A"};
+  find_editor_dir();
+  EXPECT_EQ(find_agent_dir(), std::string()) << "Windows settings that can't be retrieved";
+}
+
 static std::string flags() {
   std::string text;
   for (int32_t flag : install_options) text += std::to_string(flag);

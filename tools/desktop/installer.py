@@ -2,6 +2,7 @@
 install dialog driven as a user drives it, the removal started from Wine's
 list of programs or by hand, and what an install left on the machine (files,
 shortcuts, the .htm Edit command, the running agents, the removal entry)."""
+import contextlib
 import shutil
 import time
 
@@ -16,7 +17,12 @@ BM_CLICK, WM_COMMAND, WM_KEYDOWN, WM_SYSCOMMAND = 0xF5, 0x111, 0x100, 0x112
 IDOK, IDCANCEL, VK_ESCAPE, SC_CLOSE = 1, 2, 0x1B, 0xF060
 BUTTONS = {"OK": IDOK, "Yes": 6, "No": 7}
 SS_TYPEMASK, SS_ICON, HAS_ICON_LOCATION = 0x1F, 0x3, 0x40
-AGENT_DIR = r"C:\Program Files\Orvik"
+# Where Windows keeps programs: ProgramFilesDir of this key names the folder, which is
+# "C:\Program Files" on an English Windows (and in Wine's prefix), "C:\Programme" on a German.
+PROGRAM_FILES_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion"
+PROGRAM_FILES, GERMAN_PROGRAM_FILES = r"C:\Program Files", r"C:\Programme"
+ASIDE = "Program Files.aside"  # its Unix name while a German layout has none
+AGENT_DIR = PROGRAM_FILES + r"\Orvik"
 AGENT, SETUP_COPY = AGENT_DIR + r"\OrvAgent.exe", AGENT_DIR + r"\OrvSetup.exe"
 EDIT_KEY = r"HKCR\htmlfile\shell\Edit\Command"
 ENTRY_KEY = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvik"
@@ -59,10 +65,39 @@ def shell_folders(desktop, folders=WINE_FOLDERS):
     return found
 
 
+def english_program_files(desktop):
+    """Windows keeps programs in C:\\Program Files again, as Wine made the prefix, also when a
+    German layout was cut short; there is no C:\\Programme."""
+    drive = desktop.prefix / "drive_c"
+    if (drive / ASIDE).exists() and not (drive / "Program Files").exists():
+        (drive / ASIDE).rename(drive / "Program Files")
+    desktop.reg_add(PROGRAM_FILES_KEY, "ProgramFilesDir", PROGRAM_FILES)
+    shutil.rmtree(unix_path(desktop, GERMAN_PROGRAM_FILES), ignore_errors=True)
+
+
+@contextlib.contextmanager
+def program_files(desktop, folder=PROGRAM_FILES):
+    """Windows keeps programs in folder: ProgramFilesDir names it, it exists, and it is the only
+    one (C:\\Program Files is set aside unless it is folder). Yields the agent folder an install
+    makes there; everything is put back afterwards."""
+    if folder == PROGRAM_FILES:
+        yield AGENT_DIR
+        return
+    drive = desktop.prefix / "drive_c"
+    try:
+        (drive / "Program Files").rename(drive / ASIDE)
+        unix_path(desktop, folder).mkdir()
+        desktop.reg_add(PROGRAM_FILES_KEY, "ProgramFilesDir", folder)
+        yield folder + r"\Orvik"
+    finally:
+        english_program_files(desktop)
+
+
 def forget(desktop):
     """No shortcut of an install left where a logon would start it, the shell's folders as
     Wine names them, and no other folder of a German Windows."""
     shell_folders(desktop)
+    english_program_files(desktop)
     shutil.rmtree(desktop.prefix / "drive_c/windows/Senden an", ignore_errors=True)
     shutil.rmtree(desktop.prefix / "drive_c/windows/Startmen\u00fc", ignore_errors=True)
 
@@ -173,14 +208,14 @@ def link(path):
     return found
 
 
-def file_paths(editor_dir):
+def file_paths(editor_dir, agent_dir=AGENT_DIR):
     """The agent and its manual, the editor, a manual beside the editor (none belongs there)
     and the installer's copy."""
-    return (AGENT, AGENT_DIR + r"\Orvik.doc", editor_dir + r"\Orvik.exe",
-            editor_dir + r"\Orvik.doc", SETUP_COPY)
+    return (agent_dir + r"\OrvAgent.exe", agent_dir + r"\Orvik.doc", editor_dir + r"\Orvik.exe",
+            editor_dir + r"\Orvik.doc", agent_dir + r"\OrvSetup.exe")
 
 
-def installed(desktop, editor_dir):
+def installed(desktop, editor_dir, agent_dir=AGENT_DIR):
     """What an install can change: the files of file_paths, each named by its bytes ("agent",
     "editor", "manual", "setup", "other", or None when missing), the two shortcuts, the Edit
     command, the agents running from where they were put, and the entries of Wine's list of
@@ -188,7 +223,7 @@ def installed(desktop, editor_dir):
     names = {v: k for k, v in STAND_INS.items()}
     names[desktop.exe("agent").read_bytes()] = "agent"
     names[desktop.exe("setup").read_bytes()] = "setup"
-    unix = [unix_path(desktop, p) for p in file_paths(editor_dir)]
+    unix = [unix_path(desktop, p) for p in file_paths(editor_dir, agent_dir)]
     edit = desktop.tool("reg", "query", EDIT_KEY, "/ve")[1].partition("REG_SZ")[2].strip()
     running = [args[0] for _, args in desktop.processes()
                if args[0].lower().endswith("orvagent.exe")]
