@@ -1,5 +1,5 @@
 """Other programs in the clipboard viewer chain on a bad day: a viewer ahead of the agent
-killed, deaf or hung, a hung viewer behind it, and stray messages posted to it. Each time the
+killed, deaf or hung, one behind it killed or hung, and stray messages posted to it. Each time the
 agent answers the next request within 2 s and 100 more at the speed of before, serves each
 once (the spool names run on without a gap), and a viewer behind it goes on seeing each reply
 once."""
@@ -10,7 +10,7 @@ import time
 import pytest
 
 from conftest import Agent, start_watch
-from desktop import ARTIFACTS, RUN
+from desktop import RUN
 
 REPLY_MAGIC = 0x88776644
 WM_DRAWCLIPBOARD, WM_CHANGECBCHAIN = 0x0308, 0x030D
@@ -51,24 +51,13 @@ def replies_seen(watch, first, count):
     return seen
 
 
-def record(fault, before, first, after, heard, alive):
-    """One line per case in build/artifacts/chain-faults.md: what the editor and the viewer
-    behind saw, and whether the agent still runs."""
-    first_text = f"{first['p50_ms']:.0f} ms" if first["answered"] else "not answered"
-    once = sum(n == 1 for n in heard.values())
-    ARTIFACTS.mkdir(parents=True, exist_ok=True)
-    with open(ARTIFACTS / "chain-faults.md", "a") as out:
-        out.write(f"| {fault} | {before['p50_ms']:.1f} ms | {first_text} | "
-                  f"{after['answered']}/100, p50 {after['p50_ms']:.1f} ms | {once}/100 | "
-                  f"{'runs' if alive else 'ended'} |\n")
-
-
 # What another program does, and where it stands: joined after the agent it is ahead of it
 # (the system tells it first), joined before it stands behind it.
 FAULTS = [
     ("killed ahead", "ahead", [], "kill"),
     ("deaf ahead", "ahead", ["--no-forward"], None),
     ("hung ahead", "ahead", [], "stop"),
+    ("killed behind", "behind", [], "kill"),
     ("hung behind", "behind", [], "stop"),
     ("stray messages", None, [], "stray"),
 ]
@@ -94,13 +83,12 @@ def test_the_agent_hears_the_editor_whatever_another_viewer_does(desktop, fault,
         first = spool_batch(desktop, 1, 2000, timeout=2000)
         after = spool_batch(desktop, 100, 3000)
         heard = replies_seen(behind, 3000, 100)
-        record(fault, before, first, after, heard, agent.process.poll() is None)
         assert first["answered"] == 1, f"{fault}: the first request was not answered within 2 s"
         assert (after["answered"], after["wrong_code"]) == (100, 0), after
         numbers = before["spool_numbers"] + first["spool_numbers"] + after["spool_numbers"]
         assert numbers == list(range(numbers[0], numbers[0] + 201)), f"{fault}: served twice or lost"
         assert after["p50_ms"] <= 2 * before["p50_ms"] + 2, (fault, before["p50_ms"], after["p50_ms"])
-        if place != "behind":  # a hung viewer between them cuts the watcher off, not the agent
+        if place != "behind":  # a broken viewer between them cuts the watcher off, not the agent
             assert set(heard.values()) == {1}, f"{fault}: the viewer behind heard {heard}"
         assert agent.process.poll() is None
     finally:
@@ -113,8 +101,8 @@ def test_orvprobe_leaves_the_chain_on_its_way_out(desktop, way_out):
     """orvprobe waits as the chain's head; however it ends, the viewer it joined in front of is
     the head again (a viewer that ends without leaving leaves no head at all)."""
     behind = start_watch(desktop)
-    timeout = 2000 if way_out == "its own end" else 60000
-    probe = desktop.start_program(desktop.exe("orvprobe"), "send", "--code", 2, "--timeout", timeout)
+    probe = desktop.start_program(desktop.exe("orvprobe"), "send", "--code", 2, "--timeout",
+                                  2000 if way_out == "its own end" else 60000)
     viewer = lambda: desktop.desk("clipboard-viewer")[1][0]["viewer"]  # noqa: E731
     end = time.time() + 20
     while viewer() == behind.hwnd and time.time() < end:

@@ -3,23 +3,12 @@
 // agent's services. Input: objects of [failures][u16 length][bytes]; the
 // failures byte makes the platform refuse: bit 0 posting, bit 1 taking a
 // reply, bits 4-7 memory after that many allocations - 1.
-#include "agent/channel/agent_messages.h"
 #include "agent/channel/channel.h"
 #include "agent/print/print_job.h"
 #include "agent/print/print_os.h"
 #include "agent/shell/service_table.h"
 #include "fake_desktop.h"
 #include "fake_print_os.h"
-
-static void run_posted() {  // as the window procedure would
-  for (size_t i = 0; i < fake.posted.size(); i++) {
-    fake_message m = fake.posted[i];  // services may post more meanwhile
-    auto* block = reinterpret_cast<uint8_t*>(m.lparam);
-    if (m.message == WM_AGENT_REQUEST) request_dispatch(block);
-    if (m.message == WM_AGENT_PRINT) print_complete(block);
-  }
-  fake.posted.clear();
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fake_desktop_reset(), fake_print_os_reset(), install_services();
@@ -41,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     data += 3 + n, size -= 3 + n;
     int publications = fake.publications;
     channel_draw_clipboard(agent_window, 0, 0);
-    run_posted();
+    fake_run_posted();
     if (fake.publications > publications) {  // the reply to this request
       std::vector<uint8_t> reply = fake_clipboard_bytes();
       check(get_u16(&reply[off_block_size]) == reply.size());
@@ -50,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     fake.fail_post = fake.fail_set_clipboard_data = false, fake.fail_alloc_after = -1;
     channel_draw_clipboard(agent_window, 0, 0);  // the reply's own notification
-    run_posted();
+    fake_run_posted();
     check(fake.blocks.size() <= fake.clipboard.size());  // no copy or print buffer left behind
   }
   return 0;

@@ -1,5 +1,8 @@
 #include "fake_os.h"
 
+#include "agent/channel/agent_messages.h"
+#include "agent/print/print_job.h"
+
 static bool fails(int& after) { return after == 0 || (after > 0 && !after--); }
 
 os_handle os_global_alloc(uint32_t size) {
@@ -65,7 +68,7 @@ bool os_post_message(os_handle window, unsigned message, uintptr_t wparam, intpt
   if (!fake.fail_post) fake.posted.push_back({window, message, wparam, lparam});
   return !fake.fail_post;
 }
-// A viewer handles what reaches it as a well-behaved one does, passing it on with the same
+// A viewer counts each notification and passes it on as a well-behaved one does, with the same
 // bounded send, until it reaches the agent.
 bool os_send_message_bounded(os_handle window, unsigned message, uintptr_t wparam, intptr_t lparam,
                              uint32_t timeout_ms) {
@@ -73,20 +76,14 @@ bool os_send_message_bounded(os_handle window, unsigned message, uintptr_t wpara
   if (timeout_ms > 1000) __builtin_trap();  // never a long wait on another program
   if (window == agent_window) {
     if (message == 0x308) channel_draw_clipboard(window, wparam, lparam);
-    if (message == 0x30D) channel_chain_changed(window, os_handle(wparam), os_handle(lparam));
     return true;
   }
   auto found = fake.viewers.find(window);
   if (found == fake.viewers.end()) return true;  // a window of no interest: it answers
   fake_viewer& viewer = found->second;
   if (viewer.kind == 'h' || viewer.kind == 'x') return false;
-  if (message == 0x308) {
-    viewer.draws++;
-    if (viewer.kind == 'f' && viewer.next) os_send_message_bounded(viewer.next, message, wparam, lparam, timeout_ms);
-  } else if (message == 0x30D) {
-    if (os_handle(wparam) == viewer.next) viewer.next = os_handle(lparam);
-    else if (viewer.next) os_send_message_bounded(viewer.next, message, wparam, lparam, timeout_ms);
-  }
+  if (message == 0x308 && ++viewer.draws && viewer.kind == 'f' && viewer.next)
+    os_send_message_bounded(viewer.next, message, wparam, lparam, timeout_ms);
   return true;
 }
 void os_start_timer(os_handle, uintptr_t, uint32_t) { fake.timers++; }
@@ -95,11 +92,10 @@ void os_stop_timer(os_handle, uintptr_t) { fake.timers--; }
 void fake_run_posted() {
   for (size_t i = 0; i < fake.posted.size(); i++) {
     fake_message m = fake.posted[i];
-    if (m.message == 0x403) {
-      int publications = fake.publications;
-      request_dispatch(reinterpret_cast<uint8_t*>(m.lparam));
-      if (fake.publications > publications) fake_system_notify();
-    }
+    int publications = fake.publications;
+    if (m.message == WM_AGENT_REQUEST) request_dispatch(reinterpret_cast<uint8_t*>(m.lparam));
+    if (m.message == WM_AGENT_PRINT) print_complete(reinterpret_cast<uint8_t*>(m.lparam));
+    if (fake.publications > publications) fake_system_notify();
   }
   fake.posted.clear();
 }

@@ -98,5 +98,6 @@ inline void fake_system_notify() {
   else if (fake.viewer_head)
     os_send_message_bounded(fake.viewer_head, 0x308, 0, 0, viewer_send_timeout_ms);
 }
-// Dispatches the posted messages as the agent's message loop would, and notifies every reply.
+// Dispatches the posted requests and print jobs as the agent's message loop would, services may
+// post more meanwhile; each reply is notified to the head.
 void fake_run_posted();
