@@ -71,6 +71,14 @@ def status_kib(pid, field):
     raise RuntimeError(f"no {field} for process {pid}")
 
 
+def window_info(desktop, class_name):
+    """The window of the class as orvdesk window-info describes it (hwnd, instance, ...)."""
+    code, objects, text = desktop.desk("window-info", "--class", class_name)
+    if code != 0 or not objects:
+        raise RuntimeError(f"no window of class {class_name}: {text}")
+    return objects[0]["window"]
+
+
 def agent(desktop):
     return Program(desktop, desktop.exe("agent"), CLASS_FIRST)
 
