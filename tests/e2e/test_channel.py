@@ -1,6 +1,7 @@
 """The agent in the real clipboard viewer chain, with orvdesk watchers as its
 next viewers."""
-from conftest import Agent, assert_reply, start_watch
+from conftest import Agent, assert_reply
+from desktop.viewers import start_watch
 
 WM_CHANGECBCHAIN = 0x030D
 
