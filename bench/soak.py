@@ -19,17 +19,20 @@ the counts taken after every event. Runs inside `make bench`, or alone:
 """
 import itertools
 import os
+import signal
 import sys
 import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from common import OUT, CLASS_FIRST, Table, agent, echo, machine, memory_kib, probe_json  # noqa: E402
+from common import OUT, CLASS_FIRST, Table, agent, echo, machine, memory_kib, probe_json, window_info  # noqa: E402
 from desktop import Desktop, printserver  # noqa: E402
+from desktop.viewers import post_stray_messages, start_watch  # noqa: E402
 from printing import Jobs, make_text  # noqa: E402
 
 ROUNDS = 10
 BATCH = 100  # requests of each simple code per round
+CHECKS_AFTER_FAULT = 5  # presence checks after each chain fault
 OPEN_TITLE, ERROR_TITLE = "Open File:", "ERROR"
 WM_COMMAND, IDCANCEL, PENDING = 0x0111, 2, 1
 sequences = itertools.count(0x60000000, 1000)
@@ -41,6 +44,7 @@ class Soak:
 
     def __init__(self, desktop, server):
         self.desktop, self.server = desktop, server
+        self.agent_window = None  # orvdesk's window-info of the agent's window, once it runs
         self.jobs = Jobs(server)
         self.text = OUT / "soak-text.txt"
         self.text.write_bytes(make_text(2048))
@@ -119,19 +123,53 @@ def shell_restart(soak):
     return 0
 
 
+def answered_after(soak, fault):
+    """Presence checks right after a fault in the viewer chain, each answered within 2 s: the
+    agent's chain check finds a request that no notification brought within half a second."""
+    r = probe_json(soak.desktop, "batch", "--count", CHECKS_AFTER_FAULT, "--code", 7, "--timeout", 2000,
+                   "--first-sequence", next(sequences))
+    if r["lost"] or r["wrong_code"]:
+        raise RuntimeError(f"after {fault}: {r['lost']} lost, {r['wrong_code']} wrong of {CHECKS_AFTER_FAULT}")
+    return CHECKS_AFTER_FAULT
+
+
+def chain_faults(soak):
+    """Viewers that join the chain ahead of the agent: one killed, one deaf (it never passes
+    a notification on) and one hung, then stray messages posted to the agent; presence
+    checks after each. The deaf viewer stays until the end, then leaves the chain in order."""
+    desktop, replies = soak.desktop, 0
+    killed = start_watch(desktop, "watch", "--seconds", 300)
+    killed.process.kill()
+    killed.stop()
+    replies += answered_after(soak, "a viewer killed")
+    deaf = start_watch(desktop, "watch", "--seconds", 300, "--no-forward")
+    replies += answered_after(soak, "a deaf viewer")
+    hung = start_watch(desktop, "watch", "--seconds", 300)
+    os.kill(hung.process.pid, signal.SIGSTOP)
+    replies += answered_after(soak, "a hung viewer")
+    os.kill(hung.process.pid, signal.SIGCONT)
+    hung.process.kill()
+    hung.stop()
+    replies += answered_after(soak, "the hung viewer ended")
+    post_stray_messages(desktop, soak.agent_window)
+    replies += answered_after(soak, "stray messages")
+    deaf.stop()
+    return replies + answered_after(soak, "the deaf viewer gone")
+
+
 EVENTS = (("presence (code 7)", requests(7)), ("printer list (code 1)", requests(1)),
           ("spool name (code 3)", requests(3)), ("dialog result (code 11)", requests(11)),
           ("print job, 1 page", print_job), ("file dialog, cancelled", file_dialog),
-          ("help (code 13)", help_request), ("shell restart", shell_restart))
+          ("help (code 13)", help_request), ("shell restart", shell_restart),
+          ("chain faults", chain_faults))
 
 
 def agent_rounds(soak):
     """(GDI objects, KiB) at the start and after every event of the warm-up
     round and of the rounds that follow; the replies of each round."""
     subject = agent(soak.desktop).wait_answering()
-    console = soak.desktop.start_desk("window", "--seconds", 3600)
-    if not console.wait_for(lambda e: e["event"] == "ready", timeout=30):
-        raise RuntimeError("the console window stand-in did not start")
+    soak.agent_window = window_info(soak.desktop, CLASS_FIRST)
+    console = start_watch(soak.desktop, "window", "--seconds", 3600)
     sample = lambda: (soak.desktop.gdi_objects("--class", CLASS_FIRST)["total"],  # noqa: E731
                       memory_kib(subject.pid))
     samples, replies = [sample()], []
