@@ -25,13 +25,13 @@ OUT = BUILD / "bench-results"
 
 class Program:
     """A program of the prefix started by this benchmark, ended by a message
-    to its window."""
+    to its window; env: its environment, when not the desktop's."""
 
-    def __init__(self, desktop, path, class_name, *args):
+    def __init__(self, desktop, path, class_name, *args, env=None):
         self.desktop = desktop
         self.class_name = class_name
         self.started = time.time()
-        self.process = desktop.start_program(path, *args)
+        self.process = desktop.start_program(path, *args, env=env)
         self.pid = self.process.pid  # Wine runs the program in this process
 
     def wait_answering(self, timeout=30):
