@@ -25,13 +25,13 @@ OUT = BUILD / "bench-results"
 
 class Program:
     """A program of the prefix started by this benchmark, ended by a message
-    to its window."""
+    to its window; env: its environment, when not the desktop's."""
 
-    def __init__(self, desktop, path, class_name, *args):
+    def __init__(self, desktop, path, class_name, *args, env=None):
         self.desktop = desktop
         self.class_name = class_name
         self.started = time.time()
-        self.process = desktop.start_program(path, *args)
+        self.process = desktop.start_program(path, *args, env=env)
         self.pid = self.process.pid  # Wine runs the program in this process
 
     def wait_answering(self, timeout=30):
@@ -69,6 +69,14 @@ def status_kib(pid, field):
         if line.startswith(field + ":"):
             return int(line.split()[1])
     raise RuntimeError(f"no {field} for process {pid}")
+
+
+def window_info(desktop, class_name):
+    """The window of the class as orvdesk window-info describes it (hwnd, instance, ...)."""
+    code, objects, text = desktop.desk("window-info", "--class", class_name)
+    if code != 0 or not objects:
+        raise RuntimeError(f"no window of class {class_name}: {text}")
+    return objects[0]["window"]
 
 
 def agent(desktop):

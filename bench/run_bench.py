@@ -4,8 +4,9 @@ the same run on the same machine, printed as one table (and written to
 build/bench-results/table.md).
 
 Sections: the text layout on the host (Google Benchmark), start-up, the
-round trip of each request code, resident memory, the soak (GDI objects
-and memory over rounds of every event), and printing. Under
+CPU time left idle, the round trip of each request code, resident memory,
+the soak (GDI objects and memory over rounds of every event), and
+printing. Under
 Wine the programs run as the desktop harness picks them (the 32-bit build
 where the machine runs 32-bit code), Windows version from ORV_WINDOWS.
 """
@@ -18,6 +19,7 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
+import idle  # noqa: E402
 import printing  # noqa: E402
 import round_trips  # noqa: E402
 import soak  # noqa: E402
@@ -61,7 +63,8 @@ def main():
     server = printserver.start(desktop)
     try:
         about = machine(desktop)
-        for title, section in (("Start-up", startup.measure), ("Request round trips", round_trips.measure),
+        for title, section in (("Start-up", startup.measure), ("Idle", idle.measure),
+                               ("Request round trips", round_trips.measure),
                                ("Resident memory", round_trips.resident),
                                ("Soak", lambda d, t: soak.measure(d, server, t))):
             began = time.time()

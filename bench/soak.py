@@ -7,10 +7,12 @@ what it holds afterwards.
   start. Counted with `orvdesk gdi-objects` (the process's GDI handle
   table; stock objects included, they never change).
 - Private memory (RssAnon): Wine keeps about 1 KiB of every published
-  clipboard block in the process that owns it, so the agent's memory grows
-  with its replies whatever it does itself. The two-step echo (bench/echo)
-  is given, round by round, as many replies as the agent gave: the echo's
-  growth is Wine's share.
+  clipboard block in the process that owns it, and about as much each time
+  a notification makes that process read its own block back, so the
+  agent's memory grows with its replies and the notifications it gets
+  whatever it does itself. The two-step echo (bench/echo) is given, round
+  by round, as many replies as the agent gave and the same bursts of stray
+  notifications: the echo's growth is Wine's share.
 
 A warm-up round comes first (it loads the printer driver, the common
 dialog and what they keep for good), then the counts, then ROUNDS rounds, with
@@ -19,17 +21,21 @@ the counts taken after every event. Runs inside `make bench`, or alone:
 """
 import itertools
 import os
+import signal
 import sys
 import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from common import OUT, CLASS_FIRST, Table, agent, echo, machine, memory_kib, probe_json  # noqa: E402
+from common import (OUT, CLASS_FIRST, ECHO_CLASS, Table, agent, echo, machine, memory_kib,  # noqa: E402
+                    probe_json, window_info)
 from desktop import Desktop, printserver  # noqa: E402
+from desktop.viewers import post_messages, post_stray_messages, start_watch, stray_notifications  # noqa: E402
 from printing import Jobs, make_text  # noqa: E402
 
 ROUNDS = 10
 BATCH = 100  # requests of each simple code per round
+CHECKS_AFTER_FAULT = 5  # presence checks after each chain fault
 OPEN_TITLE, ERROR_TITLE = "Open File:", "ERROR"
 WM_COMMAND, IDCANCEL, PENDING = 0x0111, 2, 1
 sequences = itertools.count(0x60000000, 1000)
@@ -41,6 +47,8 @@ class Soak:
 
     def __init__(self, desktop, server):
         self.desktop, self.server = desktop, server
+        self.agent_window = None  # orvdesk's window-info of the agent's window, once it runs
+        self.stray_bursts = 0  # bursts of stray notifications posted to the agent, for the echo
         self.jobs = Jobs(server)
         self.text = OUT / "soak-text.txt"
         self.text.write_bytes(make_text(2048))
@@ -119,38 +127,81 @@ def shell_restart(soak):
     return 0
 
 
+def answered_after(soak, fault):
+    """Presence checks right after a fault in the viewer chain, each answered within 2 s: the
+    agent's chain check finds a request that no notification brought within half a second."""
+    r = probe_json(soak.desktop, "batch", "--count", CHECKS_AFTER_FAULT, "--code", 7, "--timeout", 2000,
+                   "--first-sequence", next(sequences))
+    if r["lost"] or r["wrong_code"]:
+        raise RuntimeError(f"after {fault}: {r['lost']} lost, {r['wrong_code']} wrong of {CHECKS_AFTER_FAULT}")
+    return CHECKS_AFTER_FAULT
+
+
+def chain_faults(soak):
+    """Viewers that join the chain ahead of the agent: one killed, one deaf (it never passes
+    a notification on) and one hung, then stray messages posted to the agent; presence
+    checks after each. The deaf viewer stays until the end, then leaves the chain in order."""
+    desktop, replies = soak.desktop, 0
+    killed = start_watch(desktop, "watch", "--seconds", 300)
+    killed.process.kill()
+    killed.stop()
+    replies += answered_after(soak, "a viewer killed")
+    deaf = start_watch(desktop, "watch", "--seconds", 300, "--no-forward")
+    replies += answered_after(soak, "a deaf viewer")
+    hung = start_watch(desktop, "watch", "--seconds", 300)
+    os.kill(hung.process.pid, signal.SIGSTOP)
+    replies += answered_after(soak, "a hung viewer")
+    os.kill(hung.process.pid, signal.SIGCONT)
+    hung.process.kill()
+    hung.stop()
+    replies += answered_after(soak, "the hung viewer ended")
+    post_stray_messages(desktop, soak.agent_window)
+    soak.stray_bursts += 1
+    replies += answered_after(soak, "stray messages")
+    deaf.stop()
+    return replies + answered_after(soak, "the deaf viewer gone")
+
+
 EVENTS = (("presence (code 7)", requests(7)), ("printer list (code 1)", requests(1)),
           ("spool name (code 3)", requests(3)), ("dialog result (code 11)", requests(11)),
           ("print job, 1 page", print_job), ("file dialog, cancelled", file_dialog),
-          ("help (code 13)", help_request), ("shell restart", shell_restart))
+          ("help (code 13)", help_request), ("shell restart", shell_restart),
+          ("chain faults", chain_faults))
 
 
 def agent_rounds(soak):
     """(GDI objects, KiB) at the start and after every event of the warm-up
-    round and of the rounds that follow; the replies of each round."""
+    round and of the rounds that follow; the replies and the bursts of stray
+    notifications of each round."""
     subject = agent(soak.desktop).wait_answering()
-    console = soak.desktop.start_desk("window", "--seconds", 3600)
-    if not console.wait_for(lambda e: e["event"] == "ready", timeout=30):
-        raise RuntimeError("the console window stand-in did not start")
+    soak.agent_window = window_info(soak.desktop, CLASS_FIRST)
+    console = start_watch(soak.desktop, "window", "--seconds", 3600)
     sample = lambda: (soak.desktop.gdi_objects("--class", CLASS_FIRST)["total"],  # noqa: E731
                       memory_kib(subject.pid))
-    samples, replies = [sample()], []
+    samples, replies, bursts = [sample()], [], []
     for _ in range(1 + ROUNDS):
         replies.append(0)
+        bursts_before = soak.stray_bursts
         for _, event in EVENTS:
             replies[-1] += event(soak)
             samples.append(sample())
+        bursts.append(soak.stray_bursts - bursts_before)
     subject.end()
     console.stop()
-    return samples, replies
+    return samples, replies, bursts
 
 
-def echo_rounds(desktop, replies):
-    """The echo's memory after as many replies as the agent's warm-up round
-    gave, then after each round of as many replies as the agent's round."""
+def echo_rounds(desktop, replies, bursts):
+    """The echo's memory after as many replies and stray notifications as the
+    agent's warm-up round had, then after each round of as many as the
+    agent's round. (Not the stray agent messages: the echo has none of the
+    agent's messages, and they cost the agent nothing.)"""
     subject = echo(desktop).wait_answering()
+    window = window_info(desktop, ECHO_CLASS)
     kib = []
-    for n in replies:
+    for n, b in zip(replies, bursts):
+        for _ in range(b):
+            post_messages(desktop, window, stray_notifications())
         probe_json(desktop, "batch", "--count", n, "--code", 7, "--timeout", 1000,
                    "--first-sequence", next(sequences))
         kib.append(memory_kib(subject.pid))
@@ -168,11 +219,11 @@ def by_kind(samples, field):
 def measure(desktop, server, table):
     server.lp("cupsdisable", server.default)  # jobs stay at the server, unconverted
     try:
-        samples, replies = agent_rounds(Soak(desktop, server))
+        samples, replies, bursts = agent_rounds(Soak(desktop, server))
     finally:
         server.lp("cancel", "-a", server.default, check=False)
         server.lp("cupsenable", server.default)
-    echo_kib = echo_rounds(desktop, replies)
+    echo_kib = echo_rounds(desktop, replies, bursts)
     warm_up, rounds = samples[:len(EVENTS) + 1], samples[len(EVENTS):]
     (gdi_start, kib_start), (gdi_end, kib_end) = rounds[0], rounds[-1]
     ends = rounds[::len(EVENTS)]  # after the warm-up round and after each round
@@ -183,17 +234,18 @@ def measure(desktop, server, table):
               [gdi_start], "", 0, target="<= 1 (0 more)")
     table.add(f"soak: private memory after {ROUNDS} rounds", [kib_end / 1024], "after the warm-up round",
               [kib_start / 1024], "MiB")
-    table.add("soak: private memory growth per round", growth, "two-step echo, as many replies",
-              echo_growth, "KiB", 0)
-    table.add(f"soak: private memory growth over {ROUNDS} rounds", [agent_total],
-              "two-step echo, as many replies", [echo_total], "KiB", 0, target="<= 1.1")
+    peer = "two-step echo, as many replies and strays"
+    table.add("soak: private memory growth per round", growth, peer, echo_growth, "KiB", 0)
+    table.add(f"soak: private memory growth over {ROUNDS} rounds", [agent_total], peer, [echo_total], "KiB", 0,
+              target="<= 1.1")
     names = [name for name, _ in EVENTS]
     table.notes.append(
         f"Soak: GDI objects {warm_up[0][0]} at the agent's start, {gdi_start} after the warm-up round (" +
         ", ".join(f"{n} {d:+d}" for n, d in zip(names, by_kind(warm_up, 0)) if d) +
         f"), {gdi_end} after {ROUNDS} rounds ({gdi_end - gdi_start:+d}). {sum(replies[1:])} replies in the "
-        f"rounds ({replies[1]} a round); the echo kept {echo_total / sum(replies[1:]):.2f} KiB a reply, the agent "
-        f"{agent_total - echo_total:+d} KiB more than the echo over the {ROUNDS} rounds.")
+        f"rounds ({replies[1]} a round) and {sum(bursts[1:])} bursts of {len(stray_notifications())} stray "
+        f"notifications; the echo, given the same, grew {echo_total} KiB, the agent {agent_total} KiB "
+        f"({agent_total - echo_total:+d} KiB) over the {ROUNDS} rounds.")
     table.notes.append(f"Soak by kind of event, summed over the {ROUNDS} rounds: " + "; ".join(
         f"{n} {g:+d} objects, {m:+d} KiB" for n, g, m in zip(names, by_kind(rounds, 0), by_kind(rounds, 1))) + ".")
 

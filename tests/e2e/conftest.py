@@ -49,15 +49,6 @@ def shared_agent(desktop):
     desktop.end_own_programs()
 
 
-def start_watch(desktop, *args):
-    """orvdesk as a clipboard viewer (or another long-running role), once it is ready."""
-    stream = desktop.start_desk(*(args or ("watch", "--seconds", 120)))
-    ready = stream.wait_for(lambda e: e["event"] == "ready", timeout=30)
-    assert ready, f"orvdesk {args} did not start"
-    stream.hwnd = ready["hwnd"]
-    return stream
-
-
 def assert_reply(result, code, size=None):
     reply = result["reply"]
     assert reply is not None, f"no reply; the clipboard holds {result.get('clipboard')}"

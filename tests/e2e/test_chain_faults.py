@@ -9,13 +9,10 @@ import time
 
 import pytest
 
-from conftest import Agent, start_watch
-from desktop import RUN
+from conftest import Agent
+from desktop.viewers import post_stray_messages, start_watch
 
 REPLY_MAGIC = 0x88776644
-WM_DRAWCLIPBOARD, WM_CHANGECBCHAIN = 0x0308, 0x030D
-AGENT_MESSAGES = (0x401, 0x402, 0x403)  # tray callback, print job, request
-STRAY_LPARAMS = (0, 1, 0x10, 0x12345, "image base", 0x7FFE0000, 0x80000000, 0xFFFFFFF0, 0xFFFFFFFF)
 
 
 def spool_batch(desktop, count, first_sequence, timeout=1000):
@@ -24,21 +21,6 @@ def spool_batch(desktop, count, first_sequence, timeout=1000):
                                        first_sequence, "--timeout", timeout, timeout=300)
     assert objects and objects[-1]["event"] == "done", text[-2000:]
     return objects[-1]
-
-
-def post_stray_messages(desktop, agent):
-    """The agent's own message numbers with lParams that are no copy of its own, then a burst
-    of notifications and chain changes that no chain sent."""
-    window = agent.window()
-    lines = [f"{m} {w} {window['instance'] if lp == 'image base' else lp}"
-             for m in AGENT_MESSAGES for lp in STRAY_LPARAMS for w in (0, 0xFFFFFFFF)]
-    lines += [f"{WM_DRAWCLIPBOARD} 0 0" if i % 2 else f"{WM_CHANGECBCHAIN} {0x4711 + i} {0x4712 + i}"
-              for i in range(200)]
-    listing = RUN / "stray.txt"
-    listing.write_text("\n".join(lines) + "\n")
-    posted = desktop.desk("message", "--hwnd", window["hwnd"], "--list",
-                          desktop.windows_path(listing))[1]
-    assert posted and posted[0]["posted"] == len(lines)
 
 
 def replies_seen(watch, first, count):
@@ -79,7 +61,7 @@ def test_the_agent_hears_the_editor_whatever_another_viewer_does(desktop, fault,
         elif action == "stop":
             os.kill(other.process.pid, signal.SIGSTOP)
         elif action == "stray":
-            post_stray_messages(desktop, agent)
+            post_stray_messages(desktop, agent.window())
         first = spool_batch(desktop, 1, 2000, timeout=2000)
         after = spool_batch(desktop, 100, 3000)
         heard = replies_seen(behind, 3000, 100)

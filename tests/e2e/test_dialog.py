@@ -5,7 +5,8 @@ import time
 
 import pytest
 
-from conftest import assert_reply, start_watch
+from conftest import assert_reply
+from desktop.viewers import start_watch
 
 pytestmark = pytest.mark.shared_agent
 

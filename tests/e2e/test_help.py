@@ -3,7 +3,8 @@ folder. For a file it cannot read winhlp32 shows a box titled "ERROR" naming the
 path, and WinHelpA returns only once it is closed: reply 14 held meanwhile came first."""
 import shutil
 
-from conftest import assert_reply, start_watch
+from conftest import assert_reply
+from desktop.viewers import start_watch
 
 FOLDER = r"C:\Program Files\Orvik"
 

@@ -4,7 +4,8 @@ import time
 
 import pytest
 
-from conftest import CLASS_FIRST, WM_DESTROY, Agent, assert_no_reply, assert_reply, start_watch
+from conftest import CLASS_FIRST, WM_DESTROY, Agent, assert_no_reply, assert_reply
+from desktop.viewers import start_watch
 
 WM_AGENT_TRAY, WM_KEYDOWN, WM_CHAR, WM_SYSCOMMAND, BM_CLICK = 0x401, 0x100, 0x102, 0x112, 0xF5
 SC_CLOSE, VK_RETURN, VK_ESCAPE = 0xF060, 0x0D, 0x1B

@@ -54,6 +54,23 @@ uint32_t spool_number(const uint8_t* reply, uint32_t size) {
   return number;
 }
 
+// The window that published the first reply of a batch: a benchmark
+// tells the agent that answered from another one that might have.
+struct first_reply_owner {
+  bool wanted;
+  uint32_t sequence;
+  HWND owner;
+} first_reply = {false, 0, nullptr};
+
+void note_reply_owner(const uint8_t* object, uint32_t size, LARGE_INTEGER) {
+  if (!first_reply.wanted || !object || size < header_size) return;
+  if (get_u32(object + off_magic) != reply_magic || get_u32(object + off_sequence) != first_reply.sequence) return;
+  first_reply.owner = GetClipboardOwner();  // the clipboard is open: it is this change's owner
+  first_reply.wanted = false;
+}
+
+void no_chain_report(HWND, HWND) {}
+
 void report_chain(HWND leaving, HWND following) {
   char handle[24];
   json_out out = out_json();
@@ -75,10 +92,28 @@ int cmd_batch(const probe_args& args) {
   args.number("code", code);
   std::string resume = args.get("resume-file");
   DWORD timeout = args.timeout(2000);
+  int64_t gone = 0;
+  bool after_gone = args.number("after-window-gone", gone);
+  static const channel_watcher owner_watcher = {note_reply_owner, no_chain_report};
+  channel_watch(&owner_watcher);
   if (!channel_open(true)) return exit_failed;
+  // After the joining notification: a reply the clipboard held before is not this batch's.
+  first_reply = {true, uint32_t(first), nullptr};
+  if (after_gone) {
+    // In the chain now; the first request is written within a millisecond
+    // or two of the window's end, so that its program can't answer it.
+    json_out out = out_json();
+    json_open(out);
+    json_text(out, "event", "waiting");
+    json_close(out);
+    out_line_end();
+    while (IsWindow(HWND(uintptr_t(gone)))) channel_pump(1);
+  }
+  double first_sent_at = unix_seconds();
   std::vector<double> times;
   std::vector<uint32_t> spool_numbers;  // code 3: the number each name ends in
   uint32_t lost = 0, wrong = 0;
+  double first_ms = -1;
   for (int64_t i = 0; i < count; i++) {
     request_spec spec;
     spec.code = int16_t(code);
@@ -87,6 +122,7 @@ int cmd_batch(const probe_args& args) {
     QueryPerformanceCounter(&sent);
     if (channel_write_request(spec) && channel_wait_reply(spec.sequence, timeout)) {
       times.push_back(ms_between(sent, channel_reply_time()));
+      if (i == 0) first_ms = times.back();
       // Every code a batch asks for is answered with the next code up.
       if (channel_reply_code() != uint16_t(code + 1)) wrong++;
       if (code == code_spool_name) spool_numbers.push_back(spool_number(channel_reply(), channel_reply_size()));
@@ -116,6 +152,13 @@ int cmd_batch(const probe_args& args) {
   json_uint(out, "wrong_code", wrong);
   json_fixed(out, "p50_ms", percentile(0.50));
   json_fixed(out, "p99_ms", percentile(0.99));
+  json_fixed(out, "first_sent_at", first_sent_at);
+  if (first_ms >= 0)
+    json_fixed(out, "first_ms", first_ms);
+  else
+    json_null(out, "first_ms");
+  char handle[24];
+  json_text(out, "first_reply_owner", handle_text(first_reply.owner, handle));
   if (code == code_spool_name) {
     json_open_list(out, "spool_numbers");
     for (uint32_t n : spool_numbers) json_uint(out, nullptr, n);
