@@ -40,6 +40,7 @@ clipboard_glance inspected{};  // the last state the check looked into for a req
 bool notified = false;         // a notification came since the last check
 bool unheard_at_last_check = false;
 bool question_left = false;  // the last check served a request and did not ask
+uint32_t check_period = 0;
 uint32_t passed_on = 0;        // sequence number of the change last passed down the chain
 bool passing_draw = false, passing_chain_change = false;
 bool pinging = false, ping_came_round = false;
@@ -106,6 +107,7 @@ void viewer_chain_reset() {
   for (os_handle& a : ahead) a = nullptr;
   heard = inspected = clipboard_glance{};
   notified = unheard_at_last_check = question_left = false;
+  check_period = 0;
   passed_on = 0;
   passing_draw = passing_chain_change = pinging = ping_came_round = false;
 }
@@ -115,7 +117,7 @@ os_handle channel_next_viewer() { return next_viewer; }
 void channel_join(os_handle window) {
   heard = glance_clipboard();
   next_viewer = live_viewer(window, os_set_clipboard_viewer(window));
-  os_start_timer(window, chain_check_timer, chain_check_ms);
+  os_start_timer(window, chain_check_timer, check_period = chain_check_ms);
 }
 
 void channel_leave(os_handle window) {
@@ -191,5 +193,7 @@ void channel_check(os_handle window) {
   question_left = served;
   unheard_at_last_check = unheard;
   notified = false;
+  uint32_t period = unheard || question_left ? chain_recheck_ms : chain_check_ms;
+  if (period != check_period) os_start_timer(window, chain_check_timer, check_period = period);
   if (deaf) take_the_head(window);
 }

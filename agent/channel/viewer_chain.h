@@ -1,6 +1,6 @@
 // The agent window's place in the clipboard viewer chain: joining and
-// leaving it, passing notifications on, and a check, four times a second,
-// that the chain still reaches the agent.
+// leaving it, passing notifications on, and a check, once a second, that
+// the chain still reaches the agent.
 //
 // The system knows only the chain's head; every other link lives in the
 // viewers themselves. A head that ends without leaving takes the whole
@@ -18,8 +18,11 @@
 #include "channel_os.h"
 #include "common/viewer_send.h"
 
-// How often the agent checks that it still hears the chain.
-constexpr uint32_t chain_check_ms = 250;
+// How often the agent checks that it still hears the chain: once a second
+// while it has heard of every change, which costs a wake-up and two calls
+// into the system; soon again after a change it has not heard of.
+constexpr uint32_t chain_check_ms = 1000;
+constexpr uint32_t chain_recheck_ms = 200;
 
 void channel_join(os_handle window);   // WM_CREATE
 void channel_leave(os_handle window);  // WM_DESTROY

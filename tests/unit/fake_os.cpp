@@ -86,8 +86,8 @@ bool os_send_message_bounded(os_handle window, unsigned message, uintptr_t wpara
     os_send_message_bounded(viewer.next, message, wparam, lparam, timeout_ms);
   return true;
 }
-void os_start_timer(os_handle, uintptr_t, uint32_t) { fake.timers++; }
-void os_stop_timer(os_handle, uintptr_t) { fake.timers--; }
+void os_start_timer(os_handle, uintptr_t, uint32_t) { fake.timers = 1; }  // one timer, replaced
+void os_stop_timer(os_handle, uintptr_t) { fake.timers = 0; }
 
 void fake_run_posted() {
   for (size_t i = 0; i < fake.posted.size(); i++) {
