@@ -1,8 +1,8 @@
 """Idle: what the agent costs while nothing happens on the desktop, against
 the two-step echo (bench/echo), a bare agent that runs no timer.
 
-The agent checks four times a second that it still hears the clipboard
-viewer chain. Each program is left alone for IDLE_SECONDS after it has
+The agent checks once a second that it still hears the clipboard viewer
+chain. Each program is left alone for IDLE_SECONDS after it has
 answered once and settled, and its CPU time over that window is read from
 outside, two ways:
 - utime + stime from /proc/PID/stat: the kernel's clock ticks (10 ms each
