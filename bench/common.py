@@ -44,6 +44,13 @@ class Program:
             time.sleep(0.1)
         raise RuntimeError(f"{self.class_name} does not answer")
 
+    def window(self):
+        """Its window as orvdesk window-info describes it (hwnd, instance, ...)."""
+        code, objects, text = self.desktop.desk("window-info", "--class", self.class_name)
+        if code != 0 or not objects:
+            raise RuntimeError(f"no window of class {self.class_name}: {text}")
+        return objects[0]["window"]
+
     def end(self, message=WM_DESTROY, timeout=60):
         """Ends the program; returns its peak resident memory in KiB, read
         just before. (The kernel's ru_maxrss at reaping would not do: it
@@ -69,14 +76,6 @@ def status_kib(pid, field):
         if line.startswith(field + ":"):
             return int(line.split()[1])
     raise RuntimeError(f"no {field} for process {pid}")
-
-
-def window_info(desktop, class_name):
-    """The window of the class as orvdesk window-info describes it (hwnd, instance, ...)."""
-    code, objects, text = desktop.desk("window-info", "--class", class_name)
-    if code != 0 or not objects:
-        raise RuntimeError(f"no window of class {class_name}: {text}")
-    return objects[0]["window"]
 
 
 def agent(desktop):

@@ -27,8 +27,7 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from common import (OUT, CLASS_FIRST, ECHO_CLASS, Table, agent, echo, machine, memory_kib,  # noqa: E402
-                    probe_json, window_info)
+from common import OUT, CLASS_FIRST, Table, agent, echo, machine, memory_kib, probe_json  # noqa: E402
 from desktop import Desktop, printserver  # noqa: E402
 from desktop.viewers import post_messages, post_stray_messages, start_watch, stray_notifications  # noqa: E402
 from printing import Jobs, make_text  # noqa: E402
@@ -129,7 +128,7 @@ def shell_restart(soak):
 
 def answered_after(soak, fault):
     """Presence checks right after a fault in the viewer chain, each answered within 2 s: the
-    agent's chain check finds a request that no notification brought within half a second."""
+    agent's chain check finds a request that no notification brought within about 1.2 s."""
     r = probe_json(soak.desktop, "batch", "--count", CHECKS_AFTER_FAULT, "--code", 7, "--timeout", 2000,
                    "--first-sequence", next(sequences))
     if r["lost"] or r["wrong_code"]:
@@ -174,7 +173,7 @@ def agent_rounds(soak):
     round and of the rounds that follow; the replies and the bursts of stray
     notifications of each round."""
     subject = agent(soak.desktop).wait_answering()
-    soak.agent_window = window_info(soak.desktop, CLASS_FIRST)
+    soak.agent_window = subject.window()
     console = start_watch(soak.desktop, "window", "--seconds", 3600)
     sample = lambda: (soak.desktop.gdi_objects("--class", CLASS_FIRST)["total"],  # noqa: E731
                       memory_kib(subject.pid))
@@ -197,7 +196,7 @@ def echo_rounds(desktop, replies, bursts):
     agent's round. (Not the stray agent messages: the echo has none of the
     agent's messages, and they cost the agent nothing.)"""
     subject = echo(desktop).wait_answering()
-    window = window_info(desktop, ECHO_CLASS)
+    window = subject.window()
     kib = []
     for n, b in zip(replies, bursts):
         for _ in range(b):

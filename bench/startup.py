@@ -9,7 +9,7 @@ waiting there.
 
 Replacing a running agent: a request waiting in the clipboard is no longer
 invisible to a running agent (its chain check serves one that no
-notification brought within half a second), so the old agent could answer
+notification brought within about 1.2 s), so the old agent could answer
 it before the new one has even started. Instead `orvdesk batch
 --after-window-gone OLD` joins the chain before the new agent starts and
 writes the presence check within a millisecond or two of the old agent's
@@ -25,7 +25,7 @@ import itertools
 import statistics
 import time
 
-from common import CLASS_FIRST, OUT, agent, background_probe, echo, last_json, window_info
+from common import OUT, agent, background_probe, echo, last_json
 
 ROUNDS = 5
 sequences = itertools.count(0x5700)
@@ -55,7 +55,7 @@ def replacing_answer(desktop):
     """Seconds from starting an agent while another runs to the new one's
     answer, and from that start to the request's write."""
     old = agent(desktop).wait_answering()
-    old_window = window_info(desktop, CLASS_FIRST)["hwnd"]
+    old_window = old.window()["hwnd"]
     batch = desktop.start_desk("batch", "--count", 1, "--code", 7, "--first-sequence", next(sequences),
                                "--timeout", 30000, "--after-window-gone", old_window)
     if not batch.wait_for(lambda e: e["event"] == "waiting", timeout=30):
@@ -66,7 +66,7 @@ def replacing_answer(desktop):
     old.process.wait(timeout=30)
     if not done or done["answered"] != 1:
         raise RuntimeError(f"no start-up answer: {done}")
-    new_window = window_info(desktop, CLASS_FIRST)["hwnd"]
+    new_window = subject.window()["hwnd"]
     if done["first_reply_owner"] != new_window or new_window == old_window:
         raise RuntimeError(f"the reply came from window {done['first_reply_owner']}, not the new agent's "
                            f"{new_window} (the old agent's was {old_window})")

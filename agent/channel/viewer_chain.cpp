@@ -182,14 +182,10 @@ void channel_check(os_handle window) {
     inspected = now;
     served = request_capture(window);  // a request that no notification brought
   }
+  // The system tells the head itself; a chain whose head has ended is gone;
+  // otherwise the question is whether a notification still comes round.
   os_handle head = os_clipboard_viewer();
-  bool deaf = false;
-  if (head == window)
-    deaf = false;  // the system tells the head itself
-  else if (!head || !os_is_window(head))
-    deaf = true;  // the chain ended with its head
-  else if (ask && !served)
-    deaf = !chain_reaches(head);  // does a notification still come round?
+  bool deaf = head != window && (!head || !os_is_window(head) || (ask && !served && !chain_reaches(head)));
   question_left = served;
   unheard_at_last_check = unheard;
   notified = false;

@@ -35,7 +35,8 @@ static void checks(int n) {
 // Each fault: after it, the editor's request is answered within the checks given, once; the
 // agent is the head again, or stays where it is when the chain still reaches it; the next
 // request is answered at once, W behind the agent hears its reply once, and so does F, ahead of
-// the break, unless it has ended or hangs (as the head it also hears the request). At rest nothing is opened, allocated or sent.
+// the break, unless it has ended or hangs (as the head it also hears the request). At rest
+// nothing is opened, allocated or sent.
 TEST(ViewerChain, HearsAgainAfterAnyBreakAndKeepsEveryViewerThatCanHear) {
   struct row {
     const char* fault;

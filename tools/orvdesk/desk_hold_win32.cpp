@@ -6,7 +6,6 @@
 // after it finds the clipboard held.
 #include <windows.h>
 
-#include "common/viewer_send.h"
 #include "tools/orvdesk/desk_commands.h"
 #include "tools/orvprobe/probe_channel_win32.h"
 #include "tools/orvprobe/probe_output.h"
@@ -50,12 +49,6 @@ DWORD WINAPI holder(void*) {
   }
 }
 
-void pass_on(UINT message, WPARAM wparam, LPARAM lparam) {
-  DWORD_PTR result;
-  SendMessageTimeoutA(hold.next, message, wparam, lparam, SMTO_ABORTIFHUNG, viewer_send_timeout_ms,
-                      &result);
-}
-
 LRESULT CALLBACK hold_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_DRAWCLIPBOARD) {
     DWORD sequence = hold.sequence();  // the notification on joining is no change
@@ -65,12 +58,12 @@ LRESULT CALLBACK hold_proc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
       WaitForSingleObject(hold.held, 1000);
     }
     hold.last_sequence = sequence;
-    if (hold.next) pass_on(message, wparam, lparam);
+    if (hold.next) send_to_viewer(hold.next, message, wparam, lparam);
     return 0;
   }
   if (message == WM_CHANGECBCHAIN) {
     if (HWND(wparam) == hold.next) hold.next = HWND(lparam);
-    else if (hold.next) pass_on(message, wparam, lparam);
+    else if (hold.next) send_to_viewer(hold.next, message, wparam, lparam);
     return 0;
   }
   return DefWindowProcA(window, message, wparam, lparam);

@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <fstream>
 #include <initializer_list>
+#include <sstream>
 #include <string>
 
 #include "tools/orvdesk/desk_commands.h"
@@ -220,33 +222,16 @@ int cmd_wait_window(const probe_args& args) {
 
 // Posts "MSG WPARAM LPARAM" of each line of the file; the count posted.
 uint32_t post_list(HWND window, const char* path) {
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 0;
-  std::string text;
-  char chunk[4096];
-  DWORD got;
-  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got) text.append(chunk, got);
-  CloseHandle(file);
+  std::ifstream in(path);
+  std::string line, word;
   uint32_t posted = 0;
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(at, end - at);
-    at = end + 1;
-    int64_t fields[3];
-    int count = 0;
-    size_t from = 0;
-    while (count < 3) {
-      from = line.find_first_not_of(" \t\r", from);
-      if (from == std::string::npos) break;
-      size_t to = line.find_first_of(" \t\r", from);
-      if (!parse_number(line.substr(from, to - from).c_str(), fields[count])) break;
-      count++;
-      from = to;
-    }
-    if (count == 3 && PostMessageA(window, UINT(fields[0]), WPARAM(fields[1]), LPARAM(fields[2])))
-      posted++;
+  while (std::getline(in, line)) {
+    std::istringstream words(line);
+    int64_t number[3];
+    bool parsed = true;
+    for (int i = 0; i < 3; i++)
+      parsed = parsed && words >> word && parse_number(word.c_str(), number[i]);
+    if (parsed && PostMessageA(window, UINT(number[0]), WPARAM(number[1]), LPARAM(number[2]))) posted++;
   }
   return posted;
 }

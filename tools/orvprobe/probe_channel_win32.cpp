@@ -9,6 +9,12 @@
 #include "tools/orvprobe/json_out.h"
 #include "tools/orvprobe/probe_block.h"
 
+bool send_to_viewer(HWND viewer, UINT message, WPARAM wparam, LPARAM lparam) {
+  DWORD_PTR result;
+  return SendMessageTimeoutA(viewer, message, wparam, lparam, SMTO_ABORTIFHUNG,
+                             viewer_send_timeout_ms, &result) != 0;
+}
+
 namespace {
 
 constexpr uint32_t reply_capacity = 65536;
@@ -48,23 +54,16 @@ void on_draw_clipboard() {
   CloseClipboard();
 }
 
-// A viewer behind that hangs must not hang this program too.
-void pass_on(UINT message, WPARAM wparam, LPARAM lparam) {
-  DWORD_PTR result;
-  SendMessageTimeoutA(channel.next, message, wparam, lparam, SMTO_ABORTIFHUNG,
-                      viewer_send_timeout_ms, &result);
-}
-
 LRESULT CALLBACK channel_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (window == channel.window && message == WM_DRAWCLIPBOARD) {
     on_draw_clipboard();
-    if (channel.forward && channel.next) pass_on(message, wparam, lparam);
+    if (channel.forward && channel.next) send_to_viewer(channel.next, message, wparam, lparam);
     return 0;
   }
   if (window == channel.window && message == WM_CHANGECBCHAIN) {
     if (channel.watcher) channel.watcher->chain_changed(HWND(wparam), HWND(lparam));
     if (HWND(wparam) == channel.next) channel.next = HWND(lparam);
-    else if (channel.next) pass_on(message, wparam, lparam);
+    else if (channel.next) send_to_viewer(channel.next, message, wparam, lparam);
     return 0;
   }
   return DefWindowProcA(window, message, wparam, lparam);
@@ -76,10 +75,7 @@ LRESULT CALLBACK channel_window_proc(HWND window, UINT message, WPARAM wparam, L
 void leave_chain() {
   if (!InterlockedExchange(&channel.joined, 0)) return;
   HWND head = GetClipboardViewer();
-  DWORD_PTR result;
-  if (head == channel.window ||
-      (head && SendMessageTimeoutA(head, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, viewer_send_timeout_ms,
-                                   &result)))
+  if (head == channel.window || (head && send_to_viewer(head, WM_NULL, 0, 0)))
     ChangeClipboardChain(channel.window, channel.next);
 }
 

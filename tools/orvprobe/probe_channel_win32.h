@@ -39,6 +39,11 @@ struct channel_watcher {
 };
 void channel_watch(const channel_watcher* watcher);
 
+// Sends to another clipboard viewer and waits a bounded time, not at all
+// for a window the system knows to be hung: a hung viewer must not hang
+// this program too. False when it was not answered.
+bool send_to_viewer(HWND viewer, UINT message, WPARAM wparam, LPARAM lparam);
+
 // Handles messages for milliseconds.
 void channel_pump(DWORD milliseconds);
 

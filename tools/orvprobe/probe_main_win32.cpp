@@ -44,7 +44,7 @@ const char help_text[] =
     "      is the wall clock (seconds since 1970) of the write. --no-forward\n"
     "      keeps the notification from the viewers after orvprobe: an agent\n"
     "      already running finds the request only by its own check of the\n"
-    "      chain, about half a second later; one that joins later, at once.\n"
+    "      chain, within about two seconds; one that joins later, at once.\n"
     "\n"
     "Exit codes: 0 answered/done, 1 no reply, 2 usage, 3 the clipboard could\n"
     "not be used or the agent refused.";
